@@ -1,0 +1,41 @@
+# The host build: the builder, unit tests of everything that computes
+# without Windows, and the fuzz targets.
+option(LAUNCHER_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(LAUNCHER_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+
+add_compile_options(-Wall -Wextra)
+if(LAUNCHER_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# The portable reader over an in-memory media file.
+add_library(payload_reader STATIC ${PORTABLE_SOURCES} src/media/media_io_memory.cpp
+  src/log/log_memory.cpp)
+target_include_directories(payload_reader PUBLIC src)
+
+if(LAUNCHER_FUZZ)
+  add_executable(fuzz_payload tests/fuzz/fuzz_payload.cpp)
+  target_compile_options(fuzz_payload PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(fuzz_payload PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(fuzz_payload PRIVATE payload_reader)
+  return()
+endif()
+
+find_package(nlohmann_json 3 REQUIRED)
+find_package(GTest REQUIRED)
+
+file(GLOB BUILDER_SOURCES CONFIGURE_DEPENDS tools/builder/*.cpp)
+list(FILTER BUILDER_SOURCES EXCLUDE REGEX "main\\.cpp$")
+add_library(builder_core STATIC ${BUILDER_SOURCES})
+target_include_directories(builder_core PUBLIC src tools)
+target_link_libraries(builder_core PUBLIC payload_reader nlohmann_json::nlohmann_json)
+
+add_executable(ltrbuild tools/builder/main.cpp)
+target_link_libraries(ltrbuild PRIVATE builder_core)
+
+file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS tests/unit/*_tests.cpp)
+add_executable(unit_tests ${UNIT_TEST_SOURCES})
+target_link_libraries(unit_tests PRIVATE builder_core GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)

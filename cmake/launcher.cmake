@@ -1,0 +1,53 @@
+# The Windows launcher stub and the Windows test programs.
+enable_language(RC)
+
+set(LAUNCHER_SOURCES
+  ${PORTABLE_SOURCES}
+  src/log/log.cpp
+  src/media/media_io_win.cpp
+  src/media/media_file.cpp
+  src/media/paths.cpp
+  src/ui/error_display.cpp
+)
+
+# The stub stays small: no exceptions, no RTTI, no unwind tables, msvcrt's
+# own printf (which also gives %I64d), unused sections dropped.
+set(STUB_COMPILE_OPTIONS
+  -Os -Wall -Wextra -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+  -ffunction-sections -fdata-sections)
+set(STUB_DEFINITIONS __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
+
+add_library(launcher_core STATIC ${LAUNCHER_SOURCES})
+target_include_directories(launcher_core PUBLIC src)
+target_compile_options(launcher_core PUBLIC ${STUB_COMPILE_OPTIONS})
+target_compile_definitions(launcher_core PUBLIC ${STUB_DEFINITIONS})
+target_link_libraries(launcher_core PUBLIC comctl32 shell32 ole32)
+
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(LAUNCHER_ICON ${CMAKE_BINARY_DIR}/launcher.ico)
+add_custom_command(OUTPUT ${LAUNCHER_ICON}
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/src/resources/make_icon.py ${LAUNCHER_ICON}
+  DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/make_icon.py)
+set_source_files_properties(src/resources/launcher.rc PROPERTIES
+  OBJECT_DEPENDS "${LAUNCHER_ICON};${CMAKE_SOURCE_DIR}/src/resources/launcher.manifest")
+
+add_executable(launcher WIN32 src/windows/WinLoader.cpp src/resources/launcher.rc)
+target_include_directories(launcher PRIVATE ${CMAKE_BINARY_DIR})
+target_link_libraries(launcher PRIVATE launcher_core)
+target_link_options(launcher PRIVATE -static -s -Wl,--gc-sections)
+
+# Windows unit tests of the code that needs Windows, run under Wine.
+add_executable(path_tests tests/win/path_tests.cpp)
+target_link_libraries(path_tests PRIVATE launcher_core)
+target_link_options(path_tests PRIVATE -static)
+add_test(NAME path_tests COMMAND path_tests)
+
+# Starts a program with the temporary directory and environment a test wants.
+add_executable(spawn tests/win/spawn.cpp)
+target_compile_options(spawn PRIVATE ${STUB_COMPILE_OPTIONS})
+target_compile_definitions(spawn PRIVATE ${STUB_DEFINITIONS})
+target_link_options(spawn PRIVATE -static -s)
+
+# The smallest Windows GUI program: the baseline of the start-time benchmark.
+add_executable(trivial WIN32 tests/win/trivial.cpp)
+target_link_options(trivial PRIVATE -static -s)

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds every tree and copies the products into dist/:
+#   build/win32 (launcher.exe), build/win64 (launcher64.exe), build/host
+#   (the builder and unit tests), build/host-san (the same under ASan/UBSan).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+configure() {
+  local tree=$1; shift
+  [ -f "build/$tree/build.ninja" ] || cmake -S . -B "build/$tree" -G Ninja -Wno-dev "$@" >/dev/null
+}
+
+configure win32 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel
+configure win64 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel
+configure host -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure host-san -DCMAKE_BUILD_TYPE=Debug -DLAUNCHER_SANITIZE=ON
+
+for tree in ${BUILD_TREES:-win32 win64 host host-san}; do
+  ninja -C "build/$tree" --quiet
+done
+
+mkdir -p dist
+cp build/win32/launcher.exe dist/launcher.exe
+cp build/win64/launcher.exe dist/launcher64.exe
+cp build/host/ltrbuild dist/ltrbuild

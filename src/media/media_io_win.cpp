@@ -1,0 +1,28 @@
+#include <windows.h>
+
+#include "media/media_io.h"
+
+bool mediaRead(MediaHandle handle, void* buffer, uint32_t count, uint32_t* got) {
+  DWORD read = 0;
+  BOOL ok = ReadFile(static_cast<HANDLE>(handle), buffer, count, &read, nullptr);
+  *got = read;
+  return ok != FALSE;
+}
+
+bool mediaSeek(MediaHandle handle, int64_t offset) {
+  LARGE_INTEGER distance;
+  distance.QuadPart = offset;
+  return SetFilePointerEx(static_cast<HANDLE>(handle), distance, nullptr, FILE_BEGIN) != FALSE;
+}
+
+uint32_t mediaPosition(MediaHandle handle) {
+  return SetFilePointer(static_cast<HANDLE>(handle), 0, nullptr, FILE_CURRENT);
+}
+
+int64_t mediaSize(MediaHandle handle) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(static_cast<HANDLE>(handle), &size)) return -1;
+  return size.QuadPart;
+}
+
+uint32_t mediaLastError() { return GetLastError(); }

@@ -1,0 +1,15 @@
+// Splitting a text into arguments: spaces separate, double quotes or
+// apostrophes group, the quote characters are dropped. No escapes.
+#pragma once
+
+#include <stddef.h>
+
+struct ArgumentList {
+  char16_t** items = nullptr;
+  int count = 0;
+};
+
+// Appends the tokens of text to list. False when a quote is not closed; the
+// tokens before it are in the list.
+bool splitArgumentTokens(const char16_t* text, ArgumentList* list);
+void freeArgumentList(ArgumentList* list);

@@ -1,0 +1,64 @@
+#!/usr/bin/env python3
+"""Runs every test: host unit tests (plain and under ASan/UBSan), the static
+checks of both stubs, the Windows unit tests and the end-to-end cases under
+Wine, and a short fuzzing run. Ends with one line of totals."""
+import os
+import re
+import subprocess
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+FUZZ_SECONDS = os.environ.get("FUZZ_SECONDS", "20")
+
+
+def step(title, command, counts):
+    """Runs one suite; counts(output) gives (passed, failed) from its output."""
+    print(f"== {title}", flush=True)
+    result = subprocess.run(command, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                            errors="replace")
+    output = result.stdout
+    passed, failed = counts(output)
+    if result.returncode != 0 and failed == 0:
+        failed = 1
+    shown = output if (result.returncode != 0 or failed) else "\n".join(output.splitlines()[-3:])
+    print(shown.rstrip(), flush=True)
+    return passed, failed
+
+
+def gtest_counts(output):
+    passed = re.search(r"\[  PASSED  \] (\d+) test", output)
+    failed = re.search(r"\[  FAILED  \] (\d+) test", output)
+    return int(passed.group(1)) if passed else 0, int(failed.group(1)) if failed else 0
+
+
+def plain_counts(output):
+    """The suite's own closing line of totals."""
+    totals = re.findall(r"(\d+) passed, (\d+) failed", output)
+    return (int(totals[-1][0]), int(totals[-1][1])) if totals else (0, 0)
+
+
+def fuzz_counts(output):
+    return (1, 0) if "no crash" in output else (0, 1)
+
+
+def main():
+    totals = [0, 0]
+    steps = [
+        ("host unit tests", ["build/host/unit_tests"], gtest_counts),
+        ("host unit tests under ASan/UBSan", ["build/host-san/unit_tests"], gtest_counts),
+        ("static checks of the stubs", [sys.executable, "tests/static/check_stubs.py"], plain_counts),
+        ("Wine: Windows unit tests and end-to-end cases",
+         [sys.executable, "tests/wine/run_cases.py", "--windows-tests",
+          "build/win32/path_tests.exe", "build/win64/path_tests.exe"], plain_counts),
+        (f"fuzzing the payload reader ({FUZZ_SECONDS}s)", ["scripts/fuzz.sh", FUZZ_SECONDS], fuzz_counts),
+    ]
+    for title, command, counts in steps:
+        passed, failed = step(title, command, counts)
+        totals[0] += passed
+        totals[1] += failed
+    print(f"all tests: {totals[0]} passed, {totals[1]} failed")
+    return 0 if totals[1] == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,141 @@
+// The path operations against the real Windows file functions (under Wine).
+#include <windows.h>
+#include <stdlib.h>
+
+#include "check.h"
+#include "media/paths.h"
+
+static const char* normalized(const char* path) {
+  static Text buffer;
+  copyText(buffer, sizeof buffer, path);
+  normalizePath(buffer);
+  return buffer;
+}
+
+static const char* lowercased(const char* path) {
+  static Text buffer;
+  copyText(buffer, sizeof buffer, path);
+  lowercasePath(buffer);
+  return buffer;
+}
+
+static void testNormalizeAndCase() {
+  CHECK_TEXT(normalized("c:\\a\\\\b\\\\\\\\c"), "c:\\a\\b\\c");
+  CHECK_TEXT(normalized("\\\\\\\\host\\\\share"), "\\\\host\\share");
+  CHECK_TEXT(normalized("\\\\host\\share"), "\\\\host\\share");
+  CHECK_TEXT(normalized(""), "");
+  CHECK_TEXT(lowercased("C:\\Program Files\\JRE"), "c:\\program files\\jre");
+}
+
+static void testRelative() {
+  struct Case {
+    const char* path;
+    bool relative;
+  } cases[] = {
+      {"c:\\x", false},        {"\"c:\\x\"", false},     {"\\\\host\\share", false},
+      {"\"\\\\host\\s\"", false}, {"jre", true},         {"..\\jre", true},
+      {"\\jre", true},         {"c:jre", true},         {"ab", true},
+      {"\"c:\"", true},        {"", true},
+  };
+  for (const Case& c : cases) {
+    if (isRelativePath(c.path) != c.relative) printf("isRelativePath(%s)\n", c.path);
+    CHECK(isRelativePath(c.path) == c.relative);
+  }
+}
+
+static void testResolve(const char* directory) {
+  Text expected;
+  copyText(expected, sizeof expected, directory);
+  appendText(expected, sizeof expected, "jre");
+  Text buffer;
+  resolvePath(buffer, "jre");
+  CHECK_TEXT(buffer, expected);
+  resolvePath(buffer, "c:\\windows\\\\system32");
+  CHECK_TEXT(buffer, "c:\\windows\\system32");
+  resolvePath(buffer, "");
+  CHECK_TEXT(buffer, directory);
+
+  Text list;
+  resolvePathList(list, "a;;b;");
+  Text wanted;
+  copyText(wanted, sizeof wanted, directory);
+  appendText(wanted, sizeof wanted, "a;");
+  appendText(wanted, sizeof wanted, directory);
+  appendText(wanted, sizeof wanted, "b");
+  CHECK_TEXT(list, wanted);
+
+  fullPath(buffer, "C:\\Windows\\System32\\..\\Temp", false);
+  CHECK_TEXT(buffer, "c:\\windows\\temp");
+  fullPath(buffer, "C:\\Windows\\System32\\..\\Temp", true);
+  CHECK_TEXT(buffer, "C:\\Windows\\Temp");
+}
+
+static void testExistence(const char* directory) {
+  CHECK(pathExists("c:\\"));
+  CHECK(pathExists("q:\\."));
+  CHECK(pathExists("q:\\.\\."));
+  CHECK(!pathExists("q:\\.."));
+  CHECK(!pathExists("c:\\no such file here"));
+
+  Text scratch;
+  copyText(scratch, sizeof scratch, directory);
+  appendText(scratch, sizeof scratch, "path_tests_scratch");
+  CreateDirectoryA(scratch, nullptr);
+  const char* names[] = {"\\one.jar", "\\two.jar", "\\three.zip"};
+  for (const char* name : names) {
+    Text file;
+    copyText(file, sizeof file, scratch);
+    appendText(file, sizeof file, name);
+    HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(h);
+  }
+  Text pattern;
+  copyText(pattern, sizeof pattern, scratch);
+  appendText(pattern, sizeof pattern, "\\*.zip");
+  CHECK(pathExists(pattern));
+  uint64_t written = 0;
+  CHECK(findFile(pattern, &written));
+  CHECK(written != 0);
+
+  char** jars = nullptr;
+  char** dotJars = nullptr;
+  CHECK(listFiles(scratch, "jar", &jars) == 2);
+  CHECK(listFiles(scratch, ".jar", &dotJars) == 2);
+  CHECK(jars && dotJars && strcmp(jars[0], dotJars[0]) == 0 && strcmp(jars[1], dotJars[1]) == 0);
+  char** none = nullptr;
+  CHECK(listFiles(scratch, "war", &none) == 0 && none == nullptr);
+  for (int i = 0; i < 2; ++i) {
+    free(jars[i]);
+    free(dotJars[i]);
+  }
+  free(jars);
+  free(dotJars);
+  for (const char* name : names) {
+    Text file;
+    copyText(file, sizeof file, scratch);
+    appendText(file, sizeof file, name);
+    DeleteFileA(file);
+  }
+  RemoveDirectoryA(scratch);
+}
+
+static void testLongPath() {
+  char tiny[4];
+  CHECK(longPathName("c:\\windows", tiny, sizeof tiny) == 0);
+  Text buffer;
+  CHECK(longPathName("c:\\windows", buffer, sizeof buffer) == strlen("c:\\windows"));
+  CHECK(longPathName("c:\\no such dir", buffer, sizeof buffer) == 0);
+}
+
+int main() {
+  Text directory;
+  resolvePath(directory, "");
+  CHECK(directory[0] != 0 && directory[strlen(directory) - 1] == '\\');
+  CHECK(strstr(executablePath(), "path_tests.exe") != nullptr);
+  testNormalizeAndCase();
+  testRelative();
+  testResolve(directory);
+  testExistence(directory);
+  testLongPath();
+  return checkSummary("path_tests");
+}

@@ -1,0 +1,370 @@
+#!/usr/bin/env python3
+"""End-to-end cases under Wine. Each case in tests/wine/cases/*.json names a
+payload (a builder manifest and the files it includes), how the built file
+is damaged, the environment and command tail of the run, and what must hold
+afterwards: exit code, exact standard output and error text, the log's
+lines, whether the log was kept, and the message box a dialog case shows.
+Every case runs against every stub this machine can run."""
+import argparse
+import concurrent.futures
+import copy
+import glob
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import payload  # noqa: E402
+import wine  # noqa: E402
+
+HEADER = re.compile(r"^Started executable (.+) at \w{3} \w{3} [ \d]\d \d\d:\d\d:\d\d \d{4}$")
+ANSI = "cp1252"
+
+
+class Failure(Exception):
+    pass
+
+
+def load_cases(pattern, selected):
+    cases = []
+    for path in sorted(glob.glob(pattern)):
+        with open(path, encoding="utf-8") as f:
+            for case in json.load(f):
+                case["source"] = os.path.basename(path)
+                if not selected or re.search(selected, case["name"]):
+                    cases.append(case)
+    return cases
+
+
+def slug(text):
+    return re.sub(r"[^A-Za-z0-9]+", "_", text).strip("_")[:60]
+
+
+class Runner:
+    def __init__(self, args):
+        self.dist = os.path.abspath(args.dist)
+        self.build = os.path.abspath(args.build)
+        self.work = os.path.join(self.build, "e2e")
+        self.builder = os.path.join(self.dist, "ltrbuild")
+
+    # --- preparing a case -------------------------------------------------
+
+    def build_installer(self, case, stub, directory):
+        for name, content in case.get("fixtures", {}).items():
+            path = os.path.join(directory, name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(content.encode("utf-8"))
+        installer = os.path.join(directory, case.get("installerName", "installer.exe"))
+        os.makedirs(os.path.dirname(installer), exist_ok=True)
+        if case.get("stubOnly"):
+            shutil.copyfile(stub, installer)
+            return installer
+        manifest = os.path.join(directory, "manifest.json")
+        with open(manifest, "w", encoding="utf-8") as f:
+            json.dump(case.get("manifest", {}), f, ensure_ascii=False)
+        result = subprocess.run([self.builder, "build", manifest, "-o", installer, "--stub", stub],
+                                capture_output=True, text=True)
+        if result.returncode != 0:
+            raise Failure(f"builder failed: {result.stderr.strip()}")
+        return installer
+
+    @staticmethod
+    def damage(installer, damage):
+        if not damage:
+            return
+        with open(installer, "rb") as f:
+            data = bytearray(f.read())
+        start = payload.payload_start(data)
+        if "truncatePayloadAt" in damage:
+            data = data[:start + damage["truncatePayloadAt"]]
+        for offset, hex_bytes in damage.get("writePayload", []):
+            patch = bytes.fromhex(hex_bytes)
+            data[start + offset:start + offset + len(patch)] = patch
+        with open(installer, "wb") as f:
+            f.write(data)
+
+    # --- checking a run ---------------------------------------------------
+
+    @staticmethod
+    def find_logs(temp_dir):
+        logs = []
+        for name in sorted(os.listdir(temp_dir)):
+            path = os.path.join(temp_dir, name)
+            if os.path.isfile(path):
+                with open(path, "rb") as f:
+                    if f.read(19) == b"Started executable ":
+                        logs.append(path)
+        return logs
+
+    @staticmethod
+    def read_log(path, installer):
+        with open(path, "rb") as f:
+            data = f.read()
+        if re.search(rb"(?<!\r)\n", data):
+            raise Failure("log has a line break that is not CR LF")
+        lines = data.decode(ANSI).split("\r\n")
+        match = HEADER.match(lines[0])
+        if not match:
+            raise Failure(f"log header is {lines[0]!r}")
+        # The header's module path is the 8-bit one: "?" for what the code page lacks.
+        expected = wine.windows_path(installer).encode(ANSI, "replace").decode(ANSI)
+        if match.group(1).lower() != expected.lower():
+            raise Failure(f"log header names {match.group(1)!r}")
+        if len(lines) < 2 or lines[1] != "":
+            raise Failure("log header is not followed by an empty line")
+        if lines[-1] == "":
+            lines.pop()
+        return lines[2:]
+
+    @staticmethod
+    def expand(text, values):
+        for key, value in values.items():
+            text = text.replace("{" + key + "}", value)
+        return text
+
+    def check(self, case, expect, result, installer, temp_dir, box_text):
+        code, stdout, stderr = result
+        problems = []
+        logs = self.find_logs(temp_dir)
+        values = {"exe": wine.windows_path(installer)}
+        with open(installer, "rb") as f:
+            values.update((k, str(v)) for k, v in payload.headers(f.read()).items())
+        if len(logs) == 1:
+            values["log"] = wine.windows_path(logs[0])
+        if code != expect.get("exit", 0):
+            problems.append(f"exit code {code}, expected {expect.get('exit', 0)}")
+        for stream, data in (("stdout", stdout), ("stderr", stderr)):
+            actual = data.decode(ANSI).replace("\r\n", "\n")
+            if stream + "Pattern" in expect:
+                if not re.fullmatch(self.expand(expect[stream + "Pattern"], values), actual, re.S):
+                    problems.append(f"{stream} {actual!r} does not match {expect[stream + 'Pattern']!r}")
+            elif actual != self.expand(expect.get(stream, ""), values):
+                problems.append(f"{stream} {actual!r}, expected {self.expand(expect.get(stream, ''), values)!r}")
+        kept = expect.get("logKept", "log" in expect or "logHas" in expect)
+        if kept and len(logs) != 1:
+            problems.append(f"expected one kept log, found {len(logs)}")
+        if not kept and logs:
+            problems.append(f"log was not deleted: {logs}")
+        if kept and len(logs) == 1:
+            try:
+                lines = self.read_log(logs[0], installer)
+                if "log" in expect and lines != [self.expand(l, values) for l in expect["log"]]:
+                    problems.append("log lines differ:\n    " + "\n    ".join(lines))
+                position = 0
+                for wanted in expect.get("logHas", []):
+                    wanted = self.expand(wanted, values)
+                    while position < len(lines) and lines[position] != wanted:
+                        position += 1
+                    if position == len(lines):
+                        problems.append(f"log lacks {wanted!r} (in order)")
+                        break
+            except Failure as e:
+                problems.append(str(e))
+        if "box" in expect:
+            wanted = self.expand(expect["box"], values)
+            if box_text != wanted:
+                problems.append(f"message box {box_text!r}, expected {wanted!r}")
+        if problems:
+            raise Failure("; ".join(problems))
+
+    # --- running ----------------------------------------------------------
+
+    def run_case(self, session, case, stub, directory, display=None):
+        shutil.rmtree(directory, ignore_errors=True)
+        os.makedirs(directory)
+        temp_dir = os.path.join(directory, "tmp")
+        os.makedirs(temp_dir)
+        installer = self.build_installer(case, stub, directory)
+        self.damage(installer, case.get("damage"))
+        env = dict(case.get("env", {}))
+        gui = case.get("gui")
+        if gui:
+            result, box_text = self.run_dialog(session, case, installer, temp_dir, env, display, directory)
+        else:
+            result = session.run(installer, case.get("tail", ""), temp_dir, env, case.get("timeout", 30))
+            box_text = None
+        self.check(case, case.get("expect", {}), result, installer, temp_dir, box_text)
+
+    def run_dialog(self, session, case, installer, temp_dir, env, display, directory):
+        """Runs a case that opens a message box: waits for the window, takes
+        a screenshot, presses the keys and reads the box's text from Wine's
+        message-box trace."""
+        gui = case["gui"]
+        outcome = {}
+
+        def run():
+            outcome["result"] = session.run(installer, case.get("tail", ""), temp_dir, env,
+                                            case.get("timeout", 60), wine_debug="-all,trace+msgbox")
+
+        with concurrent.futures.ThreadPoolExecutor(1) as pool:
+            future = pool.submit(run)
+            x_env = dict(os.environ, DISPLAY=display)
+            window = None
+            deadline = time.time() + 30
+            while time.time() < deadline and not future.done():
+                found = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", os.path.basename(installer)],
+                                       env=x_env, capture_output=True, text=True)
+                if found.stdout.split():
+                    window = found.stdout.split()[0]
+                    break
+                time.sleep(0.2)
+            if window and gui.get("screenshot"):
+                time.sleep(0.5)
+                subprocess.run(["import", "-window", "root", os.path.join(directory, "screenshot.png")],
+                               env=x_env, check=False)
+            for key in gui.get("keys", []):
+                if window:
+                    subprocess.run(["xdotool", "key", "--window", window, key], env=x_env)
+                    time.sleep(0.3)
+            code, stdout, stderr = future.result()
+        if not window:
+            raise Failure("no message box appeared")
+        trace = stderr.decode(ANSI, "replace")
+        box_text = None
+        match = re.search(r'trace:msgbox:\w+ L"((?:[^"\\]|\\.)*)"', trace)
+        if match:
+            box_text = unescape_trace(match.group(1))
+        wine_lines = [l for l in trace.splitlines(True) if not re.match(r"^[0-9a-f]{4}:", l)]
+        return (code, stdout, "".join(wine_lines).encode(ANSI, "replace")), box_text
+
+
+def unescape_trace(text):
+    """Wine's trace writes a UTF-16 text with C escapes and \\xXXXX."""
+    simple = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"'}
+    return re.sub(r"\\(x[0-9a-fA-F]{4}|.)",
+                  lambda m: chr(int(m.group(1)[1:], 16)) if len(m.group(1)) == 5 else simple.get(m.group(1), m.group(1)),
+                  text)
+
+
+def expand_sweeps(cases, runner, stub, directory):
+    """A sweep case cuts its built payload at every offset of the
+    configuration part; each cut is one run that must end with the text of
+    the read that ran short. The cut at the included-files position itself
+    leaves a complete configuration."""
+    expanded = []
+    for case in cases:
+        if "sweep" not in case:
+            expanded.append(case)
+            continue
+        probe = os.path.join(directory, "sweep_" + slug(case["name"]))
+        shutil.rmtree(probe, ignore_errors=True)
+        os.makedirs(probe)
+        with open(runner.build_installer(case, stub, probe), "rb") as f:
+            data = f.read()
+        fields, end = payload.configuration_fields(data)
+        start = payload.payload_start(data)
+        for cut in range(start, end + 1):
+            one = copy.deepcopy(case)
+            del one["sweep"]
+            one["name"] = f"{case['name']} (cut at payload+{cut - start})"
+            one["damage"] = {"truncatePayloadAt": cut - start}
+            if cut == end:
+                one["expect"] = case["sweep"]["complete"]
+            else:
+                read = payload.read_at_cut(fields, cut)
+                stdout = "error [0-9]+\n" if read in ("readShort", "readInt", "readLong") else ""
+                one["expect"] = {"exit": 1, "stdoutPattern": stdout,
+                                 "stderr": f"Internal Error: {read}\n\nLog: {{log}}\n", "logKept": True}
+            expanded.append(one)
+    return expanded
+
+
+def runnable_stubs(session, dist, build):
+    """launcher.exe runs only where this machine executes 32-bit programs."""
+    stubs = []
+    code, _, _ = session.run(os.path.join(build, "win32", "trivial.exe"), timeout=30)
+    if code == 0:
+        stubs.append(os.path.join(dist, "launcher.exe"))
+    else:
+        print("32-bit programs cannot run here: launcher.exe is checked statically only")
+    stubs.append(os.path.join(dist, "launcher64.exe"))
+    return stubs
+
+
+def run_group(runner, session, cases, stubs, display=None, workers=3):
+    passed = failed = 0
+    jobs = []
+    for stub in stubs:
+        stub_dir = os.path.join(runner.work, os.path.basename(stub).replace(".exe", ""))
+        os.makedirs(stub_dir, exist_ok=True)
+        for index, case in enumerate(expand_sweeps(cases, runner, stub, stub_dir)):
+            jobs.append((stub, case, os.path.join(stub_dir, f"{index:03d}_{slug(case['name'])}")))
+    with concurrent.futures.ThreadPoolExecutor(1 if display else workers) as pool:
+        futures = {pool.submit(runner.run_case, session, case, stub, directory, display): (stub, case)
+                   for stub, case, directory in jobs}
+        for future in concurrent.futures.as_completed(futures):
+            stub, case = futures[future]
+            label = f"{os.path.basename(stub):15} {case['source']}: {case['name']}"
+            try:
+                future.result()
+                passed += 1
+            except (Failure, subprocess.TimeoutExpired, OSError) as e:
+                failed += 1
+                print(f"FAIL {label}\n     {e}")
+    return passed, failed
+
+
+def run_windows_tests(session, programs, stubs):
+    """Each program prints its own 'N passed, N failed' line; i686 programs
+    run only where launcher.exe does."""
+    passed = failed = 0
+    can_run_32bit = any(os.path.basename(s) == "launcher.exe" for s in stubs)
+    for program in programs:
+        if wine.pe_machine(program) == 0x14C and not can_run_32bit:
+            continue
+        code, stdout, stderr = session.run(os.path.abspath(program), timeout=60)
+        text = stdout.decode(ANSI, "replace")
+        print(f"{program}: " + text.strip().replace("\n", "\n    "))
+        if code == 0:
+            passed += 1
+        else:
+            failed += 1
+            print(f"FAIL {program}: exit code {code} {stderr.decode(ANSI, 'replace')}")
+    return passed, failed
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--dist", default="dist")
+    parser.add_argument("--build", default="build")
+    parser.add_argument("--cases", default=os.path.join(os.path.dirname(__file__), "cases", "*.json"))
+    parser.add_argument("-k", dest="selected", help="only cases whose name matches this pattern")
+    parser.add_argument("--windows-tests", nargs="*", default=[],
+                        help="Windows unit test programs to run first, in the same Wine session")
+    args = parser.parse_args()
+    runner = Runner(args)
+    cases = load_cases(args.cases, args.selected)
+    plain = [c for c in cases if not c.get("gui")]
+    dialogs = [c for c in cases if c.get("gui")]
+    spawn = (os.path.join(runner.build, "win32", "spawn.exe"), os.path.join(runner.build, "win64", "spawn.exe"))
+
+    session = wine.WineSession(runner.build, *spawn)
+    try:
+        stubs = runnable_stubs(session, runner.dist, runner.build)
+        passed, failed = run_windows_tests(session, args.windows_tests, stubs)
+        print("Wine cases run on: " + ", ".join(os.path.basename(s) for s in stubs))
+        p, f = run_group(runner, session, plain, stubs)
+        passed, failed = passed + p, failed + f
+    finally:
+        session.stop()
+
+    if dialogs:
+        display = wine.Xvfb()
+        session = wine.WineSession(runner.build, *spawn, display=display.display)
+        try:
+            p, f = run_group(runner, session, dialogs, stubs, display.display)
+            passed, failed = passed + p, failed + f
+        finally:
+            session.stop()
+            display.stop()
+    print(f"wine cases: {passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
