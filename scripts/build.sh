@@ -5,6 +5,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Quiet when there is nothing to say; the whole output when a build fails.
+build_tree() {
+  local out
+  if ! out=$(ninja -C "build/$1" --quiet "${@:2}" 2>&1); then
+    echo "$out"
+    return 1
+  fi
+  grep -v '^ninja: no work to do' <<<"$out" || true
+}
+
 configure() {
   local tree=$1; shift
   [ -f "build/$tree/build.ninja" ] || cmake -S . -B "build/$tree" -G Ninja -Wno-dev "$@" >/dev/null
@@ -16,7 +26,7 @@ configure host -DCMAKE_BUILD_TYPE=RelWithDebInfo
 configure host-san -DCMAKE_BUILD_TYPE=Debug -DLAUNCHER_SANITIZE=ON
 
 for tree in ${BUILD_TREES:-win32 win64 host host-san}; do
-  ninja -C "build/$tree" --quiet
+  build_tree "$tree"
 done
 
 mkdir -p dist

@@ -6,12 +6,14 @@ cd "$(dirname "$0")/.."
 seconds=${1:-300}
 [ -f build/fuzz/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -Wno-dev \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLAUNCHER_FUZZ=ON >/dev/null
-ninja -C build/fuzz --quiet fuzz_payload
+out=$(ninja -C build/fuzz --quiet fuzz_payload 2>&1) || { echo "$out"; exit 1; }
+grep -v '^ninja: no work to do' <<<"$out" || true
 
 corpus=build/fuzz/corpus/payload
 mkdir -p "$corpus"
 # Seeds: the installers the end-to-end cases built, when they exist.
-find build/e2e -name installer.exe -size -64k 2>/dev/null | head -40 | while read -r f; do
+mapfile -t seeds < <(find build/e2e -name installer.exe -size -80k 2>/dev/null | sort | head -40)
+for f in "${seeds[@]}"; do
   cp "$f" "$corpus/$(sha1sum "$f" | cut -c1-16)"
 done
 build/fuzz/fuzz_payload -max_total_time="$seconds" -max_len=65536 -print_final_stats=1 \

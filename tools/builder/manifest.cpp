@@ -1,0 +1,187 @@
+#include "builder/manifest.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <nlohmann/json.hpp>
+
+#include "builder/builder_error.h"
+#include "builder/code_page.h"
+#include "builder/input_file.h"
+#include "builder/record_names.h"
+#include "media/record_ids.h"
+
+using nlohmann::json;
+
+namespace {
+
+std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string resolve(const std::string& directory, const std::string& path) {
+  return (std::filesystem::path(directory) / path).string();
+}
+
+const json& requireType(const json& value, json::value_t type, const char* key, const char* what) {
+  if (value.type() != type) throw BuilderError(std::string("manifest key \"") + key + "\" must be " + what);
+  return value;
+}
+
+bool parseDecimalId(const std::string& key, int32_t* id) {
+  bool negative = key.size() > 1 && key[0] == '-';
+  size_t first = negative ? 1 : 0;
+  if (first == key.size() || !std::all_of(key.begin() + first, key.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  int64_t value = 0;
+  for (size_t i = first; i < key.size(); ++i) {
+    value = value * 10 + (key[i] - '0');
+    if (value > int64_t{std::numeric_limits<int32_t>::max()} + negative)
+      throw BuilderError("record id " + inQuotes(key) + " is out of range");
+  }
+  *id = static_cast<int32_t>(negative ? -value : value);
+  return true;
+}
+
+int32_t recordId(const std::string& key, RecordKind kind, const char* listKey) {
+  int32_t id = 0;
+  if (parseDecimalId(key, &id)) return id;
+  if (auto named = recordIdForName(kind, key)) return *named;
+  RecordKind other = kind == RecordKind::wide ? RecordKind::eightBit : RecordKind::wide;
+  if (recordIdForName(other, key))
+    throw BuilderError(inQuotes(key) + " is " + (other == RecordKind::wide ? "a wide" : "an 8-bit") +
+                       " record; it belongs in " + (other == RecordKind::wide ? "\"wideRecords\"" : "\"records\""));
+  throw BuilderError("unknown record name " + inQuotes(key) + " in " + inQuotes(listKey));
+}
+
+std::string recordText(const json& value, RecordKind kind, int32_t id) {
+  if (value.is_string()) return value.get<std::string>();
+  if (value.is_number_integer()) return value.dump();
+  std::string found = value.is_array() ? "an array" : value.is_object() ? "an object" : value.dump();
+  throw BuilderError(describeRecord(kind, id) + ": the value must be a string or an integer, not " + found);
+}
+
+std::vector<TextRecord> parseRecords(const json& list, RecordKind kind, const char* listKey) {
+  requireType(list, json::value_t::object, listKey, "an object");
+  std::vector<TextRecord> records;
+  for (const auto& [key, value] : list.items()) {
+    int32_t id = recordId(key, kind, listKey);
+    if (kind == RecordKind::eightBit && (id == kRecord_includedFileCount || id == kRecord_includedFileNames))
+      throw BuilderError(describeRecord(kind, id) + " is written from \"files\"; the manifest must not set it");
+    records.push_back({id, recordText(value, kind, id)});
+  }
+  std::stable_sort(records.begin(), records.end(), [](const TextRecord& a, const TextRecord& b) { return a.id < b.id; });
+  for (size_t i = 1; i < records.size(); ++i)
+    if (records[i].id == records[i - 1].id)
+      throw BuilderError(describeRecord(kind, records[i].id) + " is given twice in " + inQuotes(listKey));
+  return records;
+}
+
+// Windows compares file names through its Unicode upper-case table; the
+// C.UTF-8 locale carries the same simple mappings. Without that locale,
+// ASCII folding still catches the usual clash.
+char32_t windowsUpper(char32_t c) {
+  static locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  if (unicode) return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), unicode));
+  return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+}
+
+void checkFileName(const std::string& name, const std::string& path) {
+  if (name.empty()) throw BuilderError("included file " + inQuotes(path) + " has an empty name");
+  // ";" ends a name in the name list; the others would let a name leave
+  // the extraction directory or are refused by Windows file systems.
+  for (const char* part : {";", "\\", "/", ":", "..", "<", ">", "\"", "|", "?", "*"})
+    if (name.find(part) != std::string::npos)
+      throw BuilderError("included file name " + inQuotes(name) + " must not contain " + inQuotes(part));
+  for (unsigned char c : name)
+    if (c < 0x20) throw BuilderError("included file name " + inQuotes(name) + " must not contain control characters");
+}
+
+IncludedFile parseFile(const json& entry, size_t number, const std::string& directory) {
+  std::string where = "\"files\" entry " + std::to_string(number);
+  std::string path;
+  std::string name;
+  bool named = false;
+  if (entry.is_string()) {
+    path = entry.get<std::string>();
+  } else if (entry.is_object() && entry.contains("path") && entry["path"].is_string()) {
+    for (const auto& [key, value] : entry.items()) {
+      if (key != "path" && key != "name") throw BuilderError(where + " has an unknown key " + inQuotes(key));
+      if (!value.is_string()) throw BuilderError(where + ": " + inQuotes(key) + " must be a string");
+    }
+    path = entry["path"].get<std::string>();
+    named = entry.contains("name");
+    if (named) name = entry["name"].get<std::string>();
+  } else {
+    throw BuilderError(where + " must be a path or an object with \"path\" and an optional \"name\"");
+  }
+  if (!named) name = std::filesystem::path(path).filename().string();
+  checkFileName(name, path);
+  return {name, resolve(directory, path)};
+}
+
+std::vector<IncludedFile> parseFiles(const json& list, const std::string& directory) {
+  requireType(list, json::value_t::array, "files", "an array");
+  std::vector<IncludedFile> files;
+  std::vector<std::u32string> folded;
+  for (const json& entry : list) {
+    IncludedFile file = parseFile(entry, files.size() + 1, directory);
+    std::u32string key = decodeUtf8(file.name);
+    std::transform(key.begin(), key.end(), key.begin(), windowsUpper);
+    auto same = std::find(folded.begin(), folded.end(), key);
+    if (same != folded.end())
+      throw BuilderError("included file names " + inQuotes(files[static_cast<size_t>(same - folded.begin())].name) +
+                         " and " + inQuotes(file.name) + " are the same on Windows");
+    folded.push_back(key);
+    files.push_back(file);
+  }
+  return files;
+}
+
+}  // namespace
+
+Manifest parseManifest(std::string_view text, const std::string& directory) {
+  json root;
+  try {
+    root = json::parse(text);
+  } catch (const json::parse_error& error) {
+    // Keeps "parse error at line 1, column 31: ...", without the library's
+    // "[json.exception.parse_error.101]" in front and the "; last read: '...'"
+    // behind, which quotes the raw bytes even when they are not UTF-8.
+    std::string what = error.what();
+    size_t begin = what.find("] ");
+    what = what.substr(begin == std::string::npos ? 0 : begin + 2);
+    throw BuilderError("the manifest is not valid JSON: " + what.substr(0, what.find("; last read:")));
+  }
+  if (!root.is_object()) throw BuilderError("the manifest must be a JSON object");
+
+  Manifest manifest;
+  for (const auto& [key, value] : root.items()) {
+    if (key == "stub") {
+      manifest.stub = resolve(directory, requireType(value, json::value_t::string, "stub", "a string").get<std::string>());
+    } else if (key == "codePage") {
+      if (!value.is_number_integer() || value.get<int64_t>() < 1 || value.get<int64_t>() > 65535)
+        throw BuilderError("manifest key \"codePage\" must be a code page number from 1 to 65535");
+      manifest.codePage = value.get<int>();
+    } else if (key == "records") {
+      manifest.records = parseRecords(value, RecordKind::eightBit, "records");
+    } else if (key == "wideRecords") {
+      manifest.wideRecords = parseRecords(value, RecordKind::wide, "wideRecords");
+    } else if (key == "files") {
+      manifest.files = parseFiles(value, directory);
+    } else if (key == "javaBlock") {
+      manifest.javaBlock =
+          resolve(directory, requireType(value, json::value_t::string, "javaBlock", "a string").get<std::string>());
+    } else {
+      throw BuilderError("unknown manifest key " + inQuotes(key));
+    }
+  }
+  return manifest;
+}
+
+Manifest loadManifest(const std::string& path) {
+  std::vector<uint8_t> bytes = readWholeFile(path, "manifest");
+  return parseManifest(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                       std::filesystem::path(path).parent_path().string());
+}
