@@ -21,7 +21,7 @@ add_library(launcher_core STATIC ${LAUNCHER_SOURCES})
 target_include_directories(launcher_core PUBLIC src)
 target_compile_options(launcher_core PUBLIC ${STUB_COMPILE_OPTIONS})
 target_compile_definitions(launcher_core PUBLIC ${STUB_DEFINITIONS})
-target_link_libraries(launcher_core PUBLIC comctl32 shell32 ole32)
+target_link_libraries(launcher_core PUBLIC comctl32)
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(LAUNCHER_ICON ${CMAKE_BINARY_DIR}/launcher.ico)

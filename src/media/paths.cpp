@@ -68,9 +68,38 @@ bool isDriveRoot(const char* path) {
 
 typedef DWORD(WINAPI* LongPathFunction)(LPCSTR, LPSTR, DWORD);
 
+// The shell is needed only where GetLongPathNameA is missing; loading it
+// there, from the system directory, keeps it out of every other start.
+struct Shell {
+  HRESULT(WINAPI* getDesktopFolder)(IShellFolder**);
+  BOOL(WINAPI* getPathFromIDList)(LPCITEMIDLIST, LPSTR);
+  HRESULT(WINAPI* getMalloc)(IMalloc**);
+};
+
+template <typename Function>
+bool lookUp(HMODULE module, const char* name, Function* function) {
+  *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  return *function != nullptr;
+}
+
+bool loadShell(Shell* shell) {
+  char path[MAX_PATH];
+  UINT n = GetSystemDirectoryA(path, MAX_PATH - 16);
+  if (n == 0 || n >= MAX_PATH - 16) return false;
+  strcat(path, "\\shell32.dll");
+  HMODULE module = LoadLibraryA(path);
+  return module && lookUp(module, "SHGetDesktopFolder", &shell->getDesktopFolder) &&
+         lookUp(module, "SHGetPathFromIDListA", &shell->getPathFromIDList) &&
+         lookUp(module, "SHGetMalloc", &shell->getMalloc);
+}
+
 // Systems without GetLongPathNameA: the shell's parse of the path gives the
 // long form back.
 DWORD WINAPI shellLongPathName(LPCSTR path, LPSTR buffer, DWORD capacity) {
+  static Shell shell;
+  static enum { unknown, present, absent } state = unknown;
+  if (state == unknown) state = loadShell(&shell) ? present : absent;
+  if (state == absent) return 0;
   if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return 0;
   char absolute[MAX_PATH];
   DWORD n = GetFullPathNameA(path, sizeof absolute, absolute, nullptr);
@@ -82,7 +111,7 @@ DWORD WINAPI shellLongPathName(LPCSTR path, LPSTR buffer, DWORD capacity) {
   WideText wide;
   toWide(absolute, wide);
   IShellFolder* desktop = nullptr;
-  if (FAILED(SHGetDesktopFolder(&desktop))) return 0;
+  if (FAILED(shell.getDesktopFolder(&desktop))) return 0;
   LPITEMIDLIST items = nullptr;
   ULONG eaten = 0;
   HRESULT parsed = desktop->ParseDisplayName(nullptr, nullptr, asWide(wide), &eaten, &items, nullptr);
@@ -90,7 +119,7 @@ DWORD WINAPI shellLongPathName(LPCSTR path, LPSTR buffer, DWORD capacity) {
   if (FAILED(parsed)) return 0;
   char longForm[MAX_PATH];
   DWORD result = 0;
-  if (SHGetPathFromIDListA(items, longForm)) {
+  if (shell.getPathFromIDList(items, longForm)) {
     DWORD length = static_cast<DWORD>(strlen(longForm));
     if (length < capacity) {
       memcpy(buffer, longForm, length + 1);
@@ -101,7 +130,7 @@ DWORD WINAPI shellLongPathName(LPCSTR path, LPSTR buffer, DWORD capacity) {
     }
   }
   IMalloc* allocator = nullptr;
-  if (SUCCEEDED(SHGetMalloc(&allocator))) {
+  if (SUCCEEDED(shell.getMalloc(&allocator))) {
     allocator->Free(items);
     allocator->Release();
   }

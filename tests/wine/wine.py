@@ -55,7 +55,7 @@ class WineSession:
     tests get a session of their own, started with the display set."""
 
     def __init__(self, build_dir, spawn32, spawn64, display=None):
-        self.prefix = os.path.join(build_dir, "wineprefix")
+        self.prefix = os.path.join(os.path.abspath(build_dir), "wineprefix")
         self.spawn = {WINE32: spawn32, WINE64: spawn64}
         self.env = dict(os.environ)
         for name in ("DISPLAY", "http_proxy", "https_proxy", "LANTOR_LOG", "QUARROW_LOG",
@@ -67,8 +67,7 @@ class WineSession:
         if display:
             self.env["DISPLAY"] = display
         self._create_prefix()
-        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
+        self.stop()
         # wineserver -p keeps its caller's output open: it must not get ours.
         subprocess.run([WINESERVER, "-p"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, check=True)
@@ -88,8 +87,11 @@ class WineSession:
         open(marker, "w").close()
 
     def stop(self):
-        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
+        """Ends the server and waits until it is gone, so that the next
+        session can start its own."""
+        for option in ("-k", "-w"):
+            subprocess.run([WINESERVER, option], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60)
 
     def run(self, program, tail="", temp_dir=None, env=None, timeout=30, wine_debug=None):
         """Runs program with the command tail written exactly as given, with
