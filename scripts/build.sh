@@ -12,7 +12,7 @@ build_tree() {
     echo "$out"
     return 1
   fi
-  grep -v '^ninja: no work to do' <<<"$out" || true
+  [ -z "$out" ] || grep -v '^ninja: no work to do' <<<"$out" || true
 }
 
 configure() {

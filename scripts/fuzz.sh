@@ -7,7 +7,7 @@ seconds=${1:-300}
 [ -f build/fuzz/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -Wno-dev \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLAUNCHER_FUZZ=ON >/dev/null
 out=$(ninja -C build/fuzz --quiet fuzz_payload 2>&1) || { echo "$out"; exit 1; }
-grep -v '^ninja: no work to do' <<<"$out" || true
+[ -z "$out" ] || grep -v '^ninja: no work to do' <<<"$out" || true
 
 corpus=build/fuzz/corpus/payload
 mkdir -p "$corpus"
