@@ -42,6 +42,11 @@ target_link_libraries(path_tests PRIVATE launcher_core)
 target_link_options(path_tests PRIVATE -static)
 add_test(NAME path_tests COMMAND path_tests)
 
+add_executable(log_error_tests tests/win/log_error_tests.cpp)
+target_link_libraries(log_error_tests PRIVATE launcher_core)
+target_link_options(log_error_tests PRIVATE -static)
+add_test(NAME log_error_tests COMMAND log_error_tests)
+
 # Starts a program with the temporary directory and environment a test wants.
 add_executable(spawn tests/win/spawn.cpp)
 target_compile_options(spawn PRIVATE ${STUB_COMPILE_OPTIONS})

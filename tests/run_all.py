@@ -48,8 +48,9 @@ def main():
         ("host unit tests under ASan/UBSan", ["build/host-san/unit_tests"], gtest_counts),
         ("static checks of the stubs", [sys.executable, "tests/static/check_stubs.py"], plain_counts),
         ("Wine: Windows unit tests and end-to-end cases",
-         [sys.executable, "tests/wine/run_cases.py", "--windows-tests",
-          "build/win32/path_tests.exe", "build/win64/path_tests.exe"], plain_counts),
+         [sys.executable, "tests/wine/run_cases.py", "--windows-tests"] +
+         [f"build/{tree}/{program}.exe" for tree in ("win32", "win64")
+          for program in ("path_tests", "log_error_tests")], plain_counts),
         (f"fuzzing the payload reader ({FUZZ_SECONDS}s)", ["scripts/fuzz.sh", FUZZ_SECONDS], fuzz_counts),
     ]
     for title, command, counts in steps:

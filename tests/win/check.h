@@ -8,7 +8,7 @@
 static int checksPassed = 0;
 static int checksFailed = 0;
 
-static void checkText(const char* what, const char* actual, const char* expected, int line) {
+inline void checkText(const char* what, const char* actual, const char* expected, int line) {
   if (strcmp(actual, expected) == 0) {
     ++checksPassed;
     return;
@@ -17,7 +17,7 @@ static void checkText(const char* what, const char* actual, const char* expected
   printf("line %d: %s\n  actual:   \"%s\"\n  expected: \"%s\"\n", line, what, actual, expected);
 }
 
-static void checkTrue(const char* what, bool condition, int line) {
+inline void checkTrue(const char* what, bool condition, int line) {
   if (condition) {
     ++checksPassed;
     return;
@@ -29,7 +29,7 @@ static void checkTrue(const char* what, bool condition, int line) {
 #define CHECK_TEXT(actual, expected) checkText(#actual, (actual), (expected), __LINE__)
 #define CHECK(condition) checkTrue(#condition, (condition), __LINE__)
 
-static int checkSummary(const char* suite) {
+inline int checkSummary(const char* suite) {
   printf("%s: %d passed, %d failed\n", suite, checksPassed, checksFailed);
   return checksFailed == 0 ? 0 : 1;
 }
