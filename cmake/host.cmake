@@ -14,11 +14,20 @@ add_library(payload_reader STATIC ${PORTABLE_SOURCES} src/media/media_io_memory.
   src/log/log_memory.cpp)
 target_include_directories(payload_reader PUBLIC src)
 
+# The launch code over the test doubles of tests/unit/fake_system.cpp.
+add_library(launch_core STATIC ${LAUNCH_SOURCES} tests/unit/fake_system.cpp)
+target_include_directories(launch_core PUBLIC src tests/unit)
+target_link_libraries(launch_core PUBLIC payload_reader)
+
 if(LAUNCHER_FUZZ)
-  add_executable(fuzz_payload tests/fuzz/fuzz_payload.cpp)
-  target_compile_options(fuzz_payload PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_options(fuzz_payload PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_libraries(fuzz_payload PRIVATE payload_reader)
+  file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS tests/fuzz/fuzz_*.cpp)
+  foreach(source ${FUZZ_TARGETS})
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name} PRIVATE launch_core)
+  endforeach()
   return()
 endif()
 
@@ -36,6 +45,6 @@ target_link_libraries(ltrbuild PRIVATE builder_core)
 
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS tests/unit/*_tests.cpp)
 add_executable(unit_tests ${UNIT_TEST_SOURCES})
-target_link_libraries(unit_tests PRIVATE builder_core GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE builder_core launch_core GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)

@@ -3,6 +3,9 @@ enable_language(RC)
 
 set(LAUNCHER_SOURCES
   ${PORTABLE_SOURCES}
+  ${LAUNCH_SOURCES}
+  src/common/code_page_win.cpp
+  src/common/environment_win.cpp
   src/log/log.cpp
   src/media/media_io_win.cpp
   src/media/media_file.cpp

@@ -6,10 +6,11 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "common/code_page_win.h"
+
 namespace {
 
 wchar_t* asWide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
-const wchar_t* asWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 Text launcherPath;
 bool launcherPathKnown = false;
@@ -142,31 +143,11 @@ DWORD WINAPI shellLongPathName(LPCSTR path, LPSTR buffer, DWORD capacity) {
 unsigned fileCodePage() { return AreFileApisANSI() ? CP_ACP : CP_OEMCP; }
 
 void toWide(const char* text, WideText& buffer) {
-  int n = MultiByteToWideChar(fileCodePage(), 0, text, -1, asWide(buffer), kTextCapacity);
-  if (n == 0) {
-    // Too long for the buffer: convert what fits and cut there.
-    n = MultiByteToWideChar(fileCodePage(), 0, text, static_cast<int>(strnlen(text, kTextCapacity - 1)),
-                            asWide(buffer), kTextCapacity - 1);
-    buffer[n > 0 ? n : 0] = 0;
-  }
+  wideFromNarrow(fileCodePage(), text, buffer, kTextCapacity);
 }
 
 bool toNarrow(const char16_t* text, char* buffer, size_t capacity) {
-  BOOL usedDefault = FALSE;
-  int needed = WideCharToMultiByte(fileCodePage(), 0, asWide(text), -1, nullptr, 0, "?", &usedDefault);
-  buffer[0] = 0;
-  if (needed <= 0) return false;
-  if (static_cast<size_t>(needed) <= capacity) {
-    WideCharToMultiByte(fileCodePage(), 0, asWide(text), -1, buffer, needed, "?", nullptr);
-    return !usedDefault;
-  }
-  // Longer than the buffer: convert whole, then cut at the capacity.
-  char* whole = static_cast<char*>(malloc(static_cast<size_t>(needed)));
-  if (!whole) return false;
-  WideCharToMultiByte(fileCodePage(), 0, asWide(text), -1, whole, needed, "?", nullptr);
-  copyText(buffer, capacity, whole);
-  free(whole);
-  return !usedDefault;
+  return narrowFromWide(fileCodePage(), text, buffer, capacity);
 }
 
 const char* executablePath() {

@@ -1,0 +1,8 @@
+// Conversions between 8-bit texts in the ANSI code page and UTF-16, with
+// "?" for what the code page lacks; results are cut at the capacity.
+#pragma once
+
+#include <stddef.h>
+
+void ansiToWide(const char* text, char16_t* buffer, size_t capacity);
+void wideToAnsi(const char16_t* text, char* buffer, size_t capacity);

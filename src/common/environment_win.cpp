@@ -1,0 +1,26 @@
+#include <windows.h>
+#include <stdlib.h>
+
+#include "common/environment.h"
+#include "common/text.h"
+
+bool readEnvironmentVariable(const char* name, char* buffer, size_t capacity) {
+  buffer[0] = 0;
+  SetLastError(ERROR_SUCCESS);
+  DWORD n = GetEnvironmentVariableA(name, buffer, static_cast<DWORD>(capacity));
+  if (n == 0) return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+  if (n < capacity) return true;
+  // Longer than the buffer: read it whole, keep what fits.
+  char* whole = static_cast<char*>(malloc(n));
+  if (!whole) return true;
+  DWORD m = GetEnvironmentVariableA(name, whole, n);
+  if (m > 0 && m < n) copyText(buffer, capacity, whole);
+  free(whole);
+  return true;
+}
+
+char* takeEnvironmentBlock() { return GetEnvironmentStringsA(); }
+
+void releaseEnvironmentBlock(char* block) {
+  if (block) FreeEnvironmentStringsA(block);
+}

@@ -1,0 +1,1 @@
+// Test doubles for the seams the launch code reads through on the host.
