@@ -10,14 +10,21 @@ set(LAUNCHER_SOURCES
   src/media/media_io_win.cpp
   src/media/media_file.cpp
   src/media/paths.cpp
+  src/media/temp_directory.cpp
+  src/media/cleanup.cpp
+  src/media/included_files.cpp
+  src/windows/startup_state.cpp
+  src/windows/launch_pipeline.cpp
   src/ui/error_display.cpp
 )
 
 # The stub stays small: no exceptions, no RTTI, no unwind tables, msvcrt's
-# own printf (which also gives %I64d), unused sections dropped.
+# own printf (which also gives %I64d), unused functions dropped. No
+# -fdata-sections: on PE targets it moves zero-filled buffers out of .bss
+# into the file.
 set(STUB_COMPILE_OPTIONS
   -Os -Wall -Wextra -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-  -ffunction-sections -fdata-sections)
+  -ffunction-sections)
 set(STUB_DEFINITIONS __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
 
 add_library(launcher_core STATIC ${LAUNCHER_SOURCES})

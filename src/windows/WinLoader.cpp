@@ -5,7 +5,9 @@
 #include "log/log.h"
 #include "media/media_file.h"
 #include "ui/error_display.h"
+#include "windows/launch_pipeline.h"
 #include "windows/split_arguments.h"
+#include "windows/startup_state.h"
 
 namespace {
 
@@ -17,7 +19,10 @@ void applyQuietSwitchesEarly() {
   splitArgumentTokens(reinterpret_cast<const char16_t*>(GetCommandLineW()), &arguments);
   for (int i = 0; i < arguments.count; ++i) {
     const char16_t* a = arguments.items[i];
-    if (a[0] == u'-' && (a[1] == u'q' || a[1] == u'c') && a[2] == 0) disableGuiErrorDisplay();
+    if (a[0] == u'-' && (a[1] == u'q' || a[1] == u'c') && a[2] == 0) {
+      runModes().quiet = true;
+      disableGuiErrorDisplay();
+    }
   }
   freeArgumentList(&arguments);
 }
@@ -30,5 +35,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitCommonControls();
   loadConfiguration();
   logMessage("Init done");
+  runLaunchPipeline(nullptr);
   return 0;
 }
