@@ -7,14 +7,18 @@ lines, whether the log was kept, and the message box a dialog case shows.
 Every case runs against every stub this machine can run."""
 import argparse
 import concurrent.futures
+import contextlib
 import copy
 import glob
 import json
 import os
+import random
 import re
 import shutil
+import struct
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -50,6 +54,7 @@ class Runner:
         self.build = os.path.abspath(args.build)
         self.work = os.path.join(self.build, "e2e")
         self.builder = os.path.join(self.dist, "ltrbuild")
+        self.drive_c = os.path.join(self.build, "wineprefix", "drive_c")
 
     # --- preparing a case -------------------------------------------------
 
@@ -59,6 +64,11 @@ class Runner:
             os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as f:
                 f.write(content.encode("utf-8"))
+        for name, size in case.get("randomFixtures", {}).items():
+            path = os.path.join(directory, name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(random.Random(name).randbytes(size))
         installer = os.path.join(directory, case.get("installerName", "installer.exe"))
         os.makedirs(os.path.dirname(installer), exist_ok=True)
         if case.get("stubOnly"):
@@ -85,16 +95,38 @@ class Runner:
         for offset, hex_bytes in damage.get("writePayload", []):
             patch = bytes.fromhex(hex_bytes)
             data[start + offset:start + offset + len(patch)] = patch
+        fields, included = payload.configuration_fields(data)
+        for offset, hex_bytes in damage.get("writeIncluded", []):
+            patch = bytes.fromhex(hex_bytes)
+            data[included + offset:included + offset + len(patch)] = patch
+        for record_id, text in damage.get("recordText", {}).items():
+            # Rewritten in place: the new text must have the old one's length.
+            for id_field, length_field, text_field in zip(fields[2::3], fields[3::3], fields[4::3]):
+                found = struct.unpack_from("<i", data, id_field.offset)[0]
+                if found == int(record_id) and text_field.read == "readString":
+                    encoded = text.encode(ANSI)
+                    if len(encoded) != text_field.size:
+                        raise Failure(f"record {record_id}: {text!r} is not {text_field.size} bytes long")
+                    data[text_field.offset:text_field.offset + text_field.size] = encoded
+                    break
+            else:
+                raise Failure(f"no record {record_id} to rewrite")
+        if "truncateIncludedAt" in damage:
+            data = data[:included + damage["truncateIncludedAt"]]
         with open(installer, "wb") as f:
             f.write(data)
 
     # --- checking a run ---------------------------------------------------
 
-    @staticmethod
-    def find_logs(temp_dir):
+    def find_logs(self, temp_dir, case):
+        """Logs in the temporary directory; for a case that runs alone, also
+        the fallback log "c:\\qrw_nlog" of a temporary directory the log
+        could not be created in."""
+        candidates = [os.path.join(temp_dir, n) for n in sorted(os.listdir(temp_dir))]
+        if case.get("exclusive"):
+            candidates.append(os.path.join(self.drive_c, "qrw_nlog"))
         logs = []
-        for name in sorted(os.listdir(temp_dir)):
-            path = os.path.join(temp_dir, name)
+        for path in candidates:
             if os.path.isfile(path):
                 with open(path, "rb") as f:
                     if f.read(19) == b"Started executable ":
@@ -121,21 +153,30 @@ class Runner:
             lines.pop()
         return lines[2:]
 
+    def windows_log_path(self, path):
+        if path == os.path.join(self.drive_c, "qrw_nlog"):
+            return "c:\\qrw_nlog"
+        return wine.windows_path(path)
+
     @staticmethod
     def expand(text, values):
         for key, value in values.items():
             text = text.replace("{" + key + "}", value)
         return text
 
-    def check(self, case, expect, result, installer, temp_dir, box_text):
+    def check(self, case, expect, result, installer, temp_dir, box_text, directory):
         code, stdout, stderr = result
         problems = []
-        logs = self.find_logs(temp_dir)
-        values = {"exe": wine.windows_path(installer)}
+        logs = self.find_logs(temp_dir, case)
+        values = {"exe": wine.windows_path(installer), "temp": wine.windows_path(temp_dir)}
         with open(installer, "rb") as f:
             values.update((k, str(v)) for k, v in payload.headers(f.read()).items())
         if len(logs) == 1:
-            values["log"] = wine.windows_path(logs[0])
+            values["log"] = self.windows_log_path(logs[0])
+            with open(logs[0], "rb") as f:
+                work = re.search(rb"\r\nTemp dir: ([^\r]*)\r\n", f.read())
+            if work:
+                values["work"] = work.group(1).decode(ANSI)
         if code != expect.get("exit", 0):
             problems.append(f"exit code {code}, expected {expect.get('exit', 0)}")
         for stream, data in (("stdout", stdout), ("stderr", stderr)):
@@ -156,6 +197,14 @@ class Runner:
                 if "log" in expect and lines != [self.expand(l, values) for l in expect["log"]]:
                     problems.append("log lines differ:\n    " + "\n    ".join(lines))
                 position = 0
+                for pattern in expect.get("logPatterns", []):
+                    pattern = self.expand(pattern, {k: re.escape(v) for k, v in values.items()})
+                    while position < len(lines) and not re.fullmatch(pattern, lines[position]):
+                        position += 1
+                    if position == len(lines):
+                        problems.append(f"log lacks a line matching {pattern!r} (in order)")
+                        break
+                position = 0
                 for wanted in expect.get("logHas", []):
                     wanted = self.expand(wanted, values)
                     while position < len(lines) and lines[position] != wanted:
@@ -165,6 +214,11 @@ class Runner:
                         break
             except Failure as e:
                 problems.append(str(e))
+        for relative in expect.get("absentFiles", []):
+            if os.path.exists(os.path.join(directory, relative)):
+                problems.append(f"{relative} exists")
+        if "workFiles" in expect:
+            problems += self.check_work_files(expect["workFiles"], values.get("work"), temp_dir, directory)
         if "box" in expect:
             wanted = self.expand(expect["box"], values)
             if box_text != wanted:
@@ -172,23 +226,63 @@ class Runner:
         if problems:
             raise Failure("; ".join(problems))
 
+    def unix_path(self, windows):
+        if windows[:2].lower() == "z:":
+            return windows[2:].replace("\\", "/")
+        if windows[:2].lower() == "c:":
+            return os.path.join(self.drive_c, windows[3:].replace("\\", "/"))
+        drive = os.path.realpath(os.path.join(self.build, "wineprefix", "dosdevices", windows[:2].lower()))
+        return os.path.join(drive, windows[3:].replace("\\", "/"))
+
+    def check_work_files(self, wanted, work, temp_dir, directory):
+        """The work directory holds exactly the wanted files: "@fixture"
+        stands for that fixture's bytes. None: no work directory at all."""
+        if wanted is None:
+            leftovers = [n for n in os.listdir(temp_dir) if re.match(r"ltr.*\.tmp_dir", n)]
+            if work and os.path.exists(self.unix_path(work)):
+                leftovers.append(work)
+            return [f"work directory left behind: {leftovers}"] if leftovers else []
+        if not work:
+            return ["the log names no work directory"]
+        root = self.unix_path(work)
+        found = {}
+        for folder, _, files in os.walk(root):
+            for name in files:
+                path = os.path.join(folder, name)
+                with open(path, "rb") as f:
+                    found[os.path.relpath(path, root)] = f.read()
+        expected = {}
+        for name, content in wanted.items():
+            if content.startswith("@"):
+                with open(os.path.join(directory, content[1:]), "rb") as f:
+                    expected[name] = f.read()
+            else:
+                expected[name] = content.encode("utf-8")
+        if found.keys() != expected.keys():
+            return [f"work directory holds {sorted(found)}, expected {sorted(expected)}"]
+        return [f"{name} differs" for name in expected if found[name] != expected[name]]
+
     # --- running ----------------------------------------------------------
 
     def run_case(self, session, case, stub, directory, display=None):
         shutil.rmtree(directory, ignore_errors=True)
         os.makedirs(directory)
-        temp_dir = os.path.join(directory, "tmp")
+        temp_dir = os.path.join(directory, case.get("tempName", "tmp"))
         os.makedirs(temp_dir)
         installer = self.build_installer(case, stub, directory)
         self.damage(installer, case.get("damage"))
         env = dict(case.get("env", {}))
         gui = case.get("gui")
-        if gui:
-            result, box_text = self.run_dialog(session, case, installer, temp_dir, env, display, directory)
-        else:
-            result = session.run(installer, case.get("tail", ""), temp_dir, env, case.get("timeout", 30))
-            box_text = None
-        self.check(case, case.get("expect", {}), result, installer, temp_dir, box_text)
+        with prefix_setup(self, case.get("prefix", {})) as windows_temp:
+            run_temp = windows_temp or temp_dir
+            if gui:
+                result, box_text = self.run_dialog(session, case, installer, run_temp, env, display, directory)
+            else:
+                result = session.run(installer, case.get("tail", ""), run_temp, env, case.get("timeout", 30))
+                box_text = None
+            if windows_temp:
+                temp_dir = self.unix_path(windows_temp)
+        self.check(case, case.get("expect", {}), result, installer, temp_dir, box_text, directory)
 
     def run_dialog(self, session, case, installer, temp_dir, env, display, directory):
         """Runs a case that opens a message box: waits for the window, takes
@@ -230,6 +324,86 @@ class Runner:
             box_text = unescape_trace(match.group(1))
         wine_lines = [l for l in trace.splitlines(True) if not re.match(r"^[0-9a-f]{4}:", l)]
         return (code, stdout, "".join(wine_lines).encode(ANSI, "replace")), box_text
+
+
+class Skip(Exception):
+    pass
+
+
+@contextlib.contextmanager
+def prefix_setup(runner, setup):
+    """Changes to the Wine prefix for one case that runs alone, undone
+    afterwards: "files" replaces these paths under drive_c by plain files
+    (so no directory can be made there), "readOnlyDriveC" mounts drive_c
+    read-only, "tmpfs" mounts a small filesystem of that size as drive T:
+    and yields T:'s Windows path for the temporary directory. New entries
+    of drive_c's windows\\temp, temp and tmp and the fallback log go too."""
+    drive_c = runner.drive_c
+    watched = [os.path.join(drive_c, d) for d in ("windows/temp", "temp", "tmp")]
+    before = {d: set(os.listdir(d)) if os.path.isdir(d) else None for d in watched}
+    moved, mounts, links = [], [], []
+    fallback_log = os.path.join(drive_c, "qrw_nlog")
+    if os.path.exists(fallback_log):
+        os.remove(fallback_log)
+    try:
+        for relative in setup.get("dirs", []):
+            path = os.path.join(drive_c, relative)
+            if not os.path.exists(path):
+                os.makedirs(path)
+                moved.append(path)
+        for relative in setup.get("files", []):
+            path = os.path.join(drive_c, relative)
+            if os.path.exists(path):
+                os.rename(path, path + ".case-aside")
+                moved.append(path)
+            with open(path, "w") as f:
+                f.write("in the way\n")
+            if path not in moved:
+                moved.append(path)
+        windows_temp = None
+        if "tmpfs" in setup:
+            mount_point = tempfile.mkdtemp(prefix="tmpfs-", dir=runner.work)
+            mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={setup['tmpfs']}", "tmpfs", mount_point],
+                                     capture_output=True, text=True)
+            if mounted.returncode != 0:
+                raise Skip(f"cannot mount a tmpfs here ({mounted.stderr.strip()})")
+            mounts.append(mount_point)
+            link = os.path.join(runner.build, "wineprefix", "dosdevices", "t:")
+            if os.path.lexists(link):
+                os.remove(link)
+            os.symlink(mount_point, link)
+            links.append(link)
+            os.makedirs(os.path.join(mount_point, "tmp"))
+            windows_temp = "T:\\tmp"
+        if setup.get("readOnlyDriveC"):
+            for command in (["mount", "--bind", drive_c, drive_c],
+                            ["mount", "-o", "remount,bind,ro", drive_c, drive_c]):
+                mounted = subprocess.run(command, capture_output=True, text=True)
+                if mounted.returncode != 0:
+                    raise Skip(f"cannot mount drive_c read-only here ({mounted.stderr.strip()})")
+                if command[1] == "--bind":
+                    mounts.insert(0, drive_c)
+        yield windows_temp
+    finally:
+        for mount_point in mounts:
+            subprocess.run(["umount", mount_point], capture_output=True)
+        for link in links:
+            os.remove(link)
+        for path in moved:
+            if os.path.isfile(path) and not os.path.islink(path):
+                os.remove(path)
+            elif os.path.isdir(path) and not os.path.exists(path + ".case-aside"):
+                shutil.rmtree(path)
+            if os.path.exists(path + ".case-aside"):
+                os.rename(path + ".case-aside", path)
+        for directory, names in before.items():
+            if not os.path.isdir(directory):
+                continue
+            for name in set(os.listdir(directory)) - (names or set()):
+                target = os.path.join(directory, name)
+                shutil.rmtree(target) if os.path.isdir(target) else os.remove(target)
+            if names is None:
+                os.rmdir(directory) if not os.listdir(directory) else None
 
 
 def unescape_trace(text):
@@ -293,18 +467,29 @@ def run_group(runner, session, cases, stubs, display=None, workers=3):
         os.makedirs(stub_dir, exist_ok=True)
         for index, case in enumerate(expand_sweeps(cases, runner, stub, stub_dir)):
             jobs.append((stub, case, os.path.join(stub_dir, f"{index:03d}_{slug(case['name'])}")))
+    def report(future, stub, case):
+        nonlocal passed, failed
+        label = f"{os.path.basename(stub):15} {case['source']}: {case['name']}"
+        try:
+            future.result()
+            passed += 1
+        except Skip as e:
+            print(f"SKIP {label}: {e}")
+        except Exception as e:  # a broken case must not stop the others
+            failed += 1
+            print(f"FAIL {label}\n     {e}")
+
+    # Cases that change the prefix run alone, after the others.
+    shared = [j for j in jobs if not j[1].get("exclusive")]
+    alone = [j for j in jobs if j[1].get("exclusive")]
     with concurrent.futures.ThreadPoolExecutor(1 if display else workers) as pool:
         futures = {pool.submit(runner.run_case, session, case, stub, directory, display): (stub, case)
-                   for stub, case, directory in jobs}
+                   for stub, case, directory in shared}
         for future in concurrent.futures.as_completed(futures):
-            stub, case = futures[future]
-            label = f"{os.path.basename(stub):15} {case['source']}: {case['name']}"
-            try:
-                future.result()
-                passed += 1
-            except Exception as e:  # a broken case must not stop the others
-                failed += 1
-                print(f"FAIL {label}\n     {e}")
+            report(future, *futures[future])
+    with concurrent.futures.ThreadPoolExecutor(1) as pool:
+        for stub, case, directory in alone:
+            report(pool.submit(runner.run_case, session, case, stub, directory, display), stub, case)
     return passed, failed
 
 
