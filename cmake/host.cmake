@@ -4,6 +4,10 @@ option(LAUNCHER_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanit
 option(LAUNCHER_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 
 add_compile_options(-Wall -Wextra)
+if(LAUNCHER_FUZZ)
+  # The code under test gives the fuzzer its coverage and gets ASan's checks.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+endif()
 if(LAUNCHER_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)

@@ -63,6 +63,10 @@ target_compile_options(spawn PRIVATE ${STUB_COMPILE_OPTIONS})
 target_compile_definitions(spawn PRIVATE ${STUB_DEFINITIONS})
 target_link_options(spawn PRIVATE -static -s)
 
+# The copy and read baselines of the extraction benchmark.
+add_executable(io_bench bench/win/io_bench.cpp)
+target_link_options(io_bench PRIVATE -static -s)
+
 # The smallest Windows GUI program: the baseline of the start-time benchmark.
 add_executable(trivial WIN32 tests/win/trivial.cpp)
 target_link_options(trivial PRIVATE -static -s)

@@ -105,7 +105,10 @@ int extractIncludedFiles(Text& workDirectory) {
   MediaHandle media = openMediaFile();
   mediaSeek(media, includedFilesPosition());
 
+  // Without a unique name the directory would land, relative, in the
+  // current directory: that is a directory that cannot be created.
   createTempFileName(workDirectory);
+  if (workDirectory[0] == 0) fatalConfigError(kRecord_msgInternalError, "7");
   DeleteFileA(workDirectory);
   appendText(workDirectory, sizeof workDirectory, "_dir");
   srand(static_cast<unsigned>(time(nullptr)));

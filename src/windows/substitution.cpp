@@ -1,27 +1,31 @@
 #include "windows/substitution.h"
 
 #include <ctype.h>
-#include <stdlib.h>
 #include <string.h>
 
+#include "common/environment.h"
 #include "common/text.h"
+#include "media/paths.h"
+#include "windows/launch_state.h"
 
 void replaceAll(char* text, size_t capacity, const char* token, const char* value) {
   size_t tokenLength = strlen(token);
-  size_t valueLength = strlen(value);
   if (tokenLength == 0 || capacity == 0) return;
+  size_t length = strnlen(text, capacity);
+  if (length == capacity) return;
+  size_t valueLength = strlen(value);
   char* search = text;
   while (char* found = strstr(search, token)) {
     size_t head = static_cast<size_t>(found - text);
-    char* rest = strdup(found + tokenLength);
-    if (!rest) return;
-    text[head] = 0;
-    appendText(text, capacity, value);
-    appendText(text, capacity, rest);
-    free(rest);
-    size_t next = head + valueLength;
-    if (next >= strlen(text)) return;
-    search = text + next;
+    size_t room = capacity - 1 - head;
+    size_t inserted = valueLength < room ? valueLength : room;
+    size_t restLength = length - head - tokenLength;
+    size_t kept = restLength < room - inserted ? restLength : room - inserted;
+    memmove(found + inserted, found + tokenLength, kept);
+    memcpy(found, value, inserted);
+    length = head + inserted + kept;
+    text[length] = 0;
+    search = found + inserted;
   }
 }
 
@@ -73,7 +77,26 @@ void substituteWith(char* text, size_t capacity, const SubstitutionValues& value
     token[used + nameLength] = 0;
     appendText(token, sizeof token, "}");
     replaceAll(text, capacity, token, equals + 1);
-    for (char* c = token; *c; ++c) *c = static_cast<char>(toupper(static_cast<unsigned char>(*c)));
-    replaceAll(text, capacity, token, equals + 1);
+    // A name already in upper case needs no second pass, which would
+    // expand a value that holds its own token after all.
+    bool lowerCase = false;
+    for (char* c = token; *c; ++c) {
+      char upper = static_cast<char>(toupper(static_cast<unsigned char>(*c)));
+      lowerCase = lowerCase || upper != *c;
+      *c = upper;
+    }
+    if (lowerCase) replaceAll(text, capacity, token, equals + 1);
   }
+}
+
+void substituteVariables(char* text, size_t capacity) {
+  // Most texts name no variable; they need no copy of the environment.
+  if (!strchr(text, '%') && !strstr(text, "${")) return;
+  // The path operations compute the launcher directory once and keep it.
+  Text launcherDirectory;
+  resolvePath(launcherDirectory, "");
+  SubstitutionValues values = {launcherDirectory, workDirectory(), jvmHomeDirectory()};
+  char* block = takeEnvironmentBlock();
+  substituteWith(text, capacity, values, block);
+  releaseEnvironmentBlock(block);
 }

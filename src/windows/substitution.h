@@ -19,3 +19,7 @@ struct SubstitutionValues {
 // environment block ("name=value\0...\0\0"; null for none).
 void substituteWith(char* text, size_t capacity, const SubstitutionValues& values,
                     const char* environmentBlock);
+
+// substituteWith over the process's values: the launcher directory, the
+// work directory, the JVM home and the environment block as they are now.
+void substituteVariables(char* text, size_t capacity);

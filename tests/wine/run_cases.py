@@ -55,6 +55,12 @@ class Runner:
         self.work = os.path.join(self.build, "e2e")
         self.builder = os.path.join(self.dist, "ltrbuild")
         self.drive_c = os.path.join(self.build, "wineprefix", "drive_c")
+        # Drive T: is where cases mount a small filesystem. Wine reads the
+        # drive letters when its server starts, so the letter must exist
+        # before any session does.
+        self.drive_t = os.path.join(self.work, "drive_t")
+        os.makedirs(self.drive_t, exist_ok=True)
+        self.drives = {"t:": self.drive_t}
 
     # --- preparing a case -------------------------------------------------
 
@@ -85,23 +91,23 @@ class Runner:
 
     @staticmethod
     def damage(installer, damage):
+        """Patches the built file: bytes at payload or included-files offsets,
+        8-bit record texts rewritten in place, then a cut."""
         if not damage:
             return
         with open(installer, "rb") as f:
             data = bytearray(f.read())
         start = payload.payload_start(data)
-        if "truncatePayloadAt" in damage:
-            data = data[:start + damage["truncatePayloadAt"]]
+        fields, included = payload.configuration_fields(data)
         for offset, hex_bytes in damage.get("writePayload", []):
             patch = bytes.fromhex(hex_bytes)
             data[start + offset:start + offset + len(patch)] = patch
-        fields, included = payload.configuration_fields(data)
         for offset, hex_bytes in damage.get("writeIncluded", []):
             patch = bytes.fromhex(hex_bytes)
             data[included + offset:included + offset + len(patch)] = patch
         for record_id, text in damage.get("recordText", {}).items():
             # Rewritten in place: the new text must have the old one's length.
-            for id_field, length_field, text_field in zip(fields[2::3], fields[3::3], fields[4::3]):
+            for id_field, text_field in zip(fields[2::3], fields[4::3]):
                 found = struct.unpack_from("<i", data, id_field.offset)[0]
                 if found == int(record_id) and text_field.read == "readString":
                     encoded = text.encode(ANSI)
@@ -111,6 +117,8 @@ class Runner:
                     break
             else:
                 raise Failure(f"no record {record_id} to rewrite")
+        if "truncatePayloadAt" in damage:
+            data = data[:start + damage["truncatePayloadAt"]]
         if "truncateIncludedAt" in damage:
             data = data[:included + damage["truncateIncludedAt"]]
         with open(installer, "wb") as f:
@@ -168,7 +176,8 @@ class Runner:
         code, stdout, stderr = result
         problems = []
         logs = self.find_logs(temp_dir, case)
-        values = {"exe": wine.windows_path(installer), "temp": wine.windows_path(temp_dir)}
+        values = {"exe": wine.windows_path(installer), "temp": wine.windows_path(temp_dir),
+                  "cwd": wine.windows_path(os.getcwd())}
         with open(installer, "rb") as f:
             values.update((k, str(v)) for k, v in payload.headers(f.read()).items())
         if len(logs) == 1:
@@ -280,9 +289,10 @@ class Runner:
             else:
                 result = session.run(installer, case.get("tail", ""), run_temp, env, case.get("timeout", 30))
                 box_text = None
+            # Checked before the prefix is put back: the files may live there.
             if windows_temp:
                 temp_dir = self.unix_path(windows_temp)
-        self.check(case, case.get("expect", {}), result, installer, temp_dir, box_text, directory)
+            self.check(case, case.get("expect", {}), result, installer, temp_dir, box_text, directory)
 
     def run_dialog(self, session, case, installer, temp_dir, env, display, directory):
         """Runs a case that opens a message box: waits for the window, takes
@@ -336,12 +346,12 @@ def prefix_setup(runner, setup):
     afterwards: "files" replaces these paths under drive_c by plain files
     (so no directory can be made there), "readOnlyDriveC" mounts drive_c
     read-only, "tmpfs" mounts a small filesystem of that size as drive T:
-    and yields T:'s Windows path for the temporary directory. New entries
+    and yields a directory on it for the temporary directory. New entries
     of drive_c's windows\\temp, temp and tmp and the fallback log go too."""
     drive_c = runner.drive_c
     watched = [os.path.join(drive_c, d) for d in ("windows/temp", "temp", "tmp")]
     before = {d: set(os.listdir(d)) if os.path.isdir(d) else None for d in watched}
-    moved, mounts, links = [], [], []
+    moved, mounts = [], []
     fallback_log = os.path.join(drive_c, "qrw_nlog")
     if os.path.exists(fallback_log):
         os.remove(fallback_log)
@@ -362,18 +372,15 @@ def prefix_setup(runner, setup):
                 moved.append(path)
         windows_temp = None
         if "tmpfs" in setup:
-            mount_point = tempfile.mkdtemp(prefix="tmpfs-", dir=runner.work)
+            mount_point = runner.drive_t
             mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={setup['tmpfs']}", "tmpfs", mount_point],
                                      capture_output=True, text=True)
             if mounted.returncode != 0:
                 raise Skip(f"cannot mount a tmpfs here ({mounted.stderr.strip()})")
             mounts.append(mount_point)
-            link = os.path.join(runner.build, "wineprefix", "dosdevices", "t:")
-            if os.path.lexists(link):
-                os.remove(link)
-            os.symlink(mount_point, link)
-            links.append(link)
             os.makedirs(os.path.join(mount_point, "tmp"))
+            if setup.get("readOnlyTmpfs"):
+                subprocess.run(["mount", "-o", "remount,ro", mount_point], check=True)
             windows_temp = "T:\\tmp"
         if setup.get("readOnlyDriveC"):
             for command in (["mount", "--bind", drive_c, drive_c],
@@ -387,8 +394,6 @@ def prefix_setup(runner, setup):
     finally:
         for mount_point in mounts:
             subprocess.run(["umount", mount_point], capture_output=True)
-        for link in links:
-            os.remove(link)
         for path in moved:
             if os.path.isfile(path) and not os.path.islink(path):
                 os.remove(path)
@@ -527,7 +532,7 @@ def main():
     dialogs = [c for c in cases if c.get("gui")]
     spawn = (os.path.join(runner.build, "win32", "spawn.exe"), os.path.join(runner.build, "win64", "spawn.exe"))
 
-    session = wine.WineSession(runner.build, *spawn)
+    session = wine.WineSession(runner.build, *spawn, drives=runner.drives)
     try:
         stubs = runnable_stubs(session, runner.dist, runner.build)
         passed, failed = run_windows_tests(session, args.windows_tests, stubs)
@@ -539,7 +544,7 @@ def main():
 
     if dialogs:
         display = wine.Xvfb()
-        session = wine.WineSession(runner.build, *spawn, display=display.display)
+        session = wine.WineSession(runner.build, *spawn, display=display.display, drives=runner.drives)
         try:
             p, f = run_group(runner, session, dialogs, stubs, display.display)
             passed, failed = passed + p, failed + f

@@ -14,7 +14,10 @@ WINESERVER = "/usr/lib/wine/wineserver"
 
 
 def windows_path(path):
-    """The Windows form of a Unix path, through Wine's Z: drive."""
+    """The Windows form of a Unix path, through Wine's Z: drive; a path
+    that already is a Windows one stays as it is."""
+    if len(path) > 2 and path[1] == ":" and path[2] == "\\":
+        return path
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
@@ -54,7 +57,7 @@ class WineSession:
     first program ran without a display can never show dialogs, so dialog
     tests get a session of their own, started with the display set."""
 
-    def __init__(self, build_dir, spawn32, spawn64, display=None):
+    def __init__(self, build_dir, spawn32, spawn64, display=None, drives=None):
         self.prefix = os.path.join(os.path.abspath(build_dir), "wineprefix")
         self.spawn = {WINE32: spawn32, WINE64: spawn64}
         self.env = dict(os.environ)
@@ -68,6 +71,13 @@ class WineSession:
             self.env["DISPLAY"] = display
         self._create_prefix()
         self.stop()
+        # Wine reads the drive letters when its server starts.
+        for letter, target in (drives or {}).items():
+            link = os.path.join(self.prefix, "dosdevices", letter)
+            if os.path.lexists(link) and os.path.realpath(link) != os.path.realpath(target):
+                os.remove(link)
+            if not os.path.lexists(link):
+                os.symlink(target, link)
         # wineserver -p keeps its caller's output open: it must not get ours.
         subprocess.run([WINESERVER, "-p"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, check=True)
