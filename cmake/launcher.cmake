@@ -57,6 +57,11 @@ target_link_libraries(log_error_tests PRIVATE launcher_core)
 target_link_options(log_error_tests PRIVATE -static)
 add_test(NAME log_error_tests COMMAND log_error_tests)
 
+add_executable(work_directory_tests tests/win/work_directory_tests.cpp)
+target_link_libraries(work_directory_tests PRIVATE launcher_core)
+target_link_options(work_directory_tests PRIVATE -static)
+add_test(NAME work_directory_tests COMMAND work_directory_tests)
+
 # Starts a program with the temporary directory and environment a test wants.
 add_executable(spawn tests/win/spawn.cpp)
 target_compile_options(spawn PRIVATE ${STUB_COMPILE_OPTIONS})

@@ -1,0 +1,99 @@
+// Emptying a work directory, the writability test and the names of the
+// launcher's temporary files, against the real file functions.
+#include <windows.h>
+#include <stdio.h>
+
+#include "check.h"
+#include "common/text.h"
+#include "log/log.h"
+#include "media/cleanup.h"
+#include "media/paths.h"
+#include "media/temp_directory.h"
+
+static const char* join(Text& buffer, const char* directory, const char* name) {
+  copyText(buffer, sizeof buffer, directory);
+  appendText(buffer, sizeof buffer, name);
+  return buffer;
+}
+
+static void makeFile(const char* directory, const char* name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+  Text path;
+  HANDLE h = CreateFileA(join(path, directory, name), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+  DWORD written = 0;
+  WriteFile(h, "data", 4, &written, nullptr);
+  CloseHandle(h);
+}
+
+static bool exists(const char* directory, const char* name) {
+  Text path;
+  return GetFileAttributesA(join(path, directory, name)) != INVALID_FILE_ATTRIBUTES;
+}
+
+static void testEmptyDirectory(const char* root) {
+  Text work, inner, path;
+  join(work, root, "work_tests");
+  join(inner, work, "\\");
+  CreateDirectoryA(work, nullptr);
+  makeFile(inner, "a.jar");
+  makeFile(inner, "b.txt");
+  makeFile(inner, "locked.txt", FILE_ATTRIBUTE_READONLY);
+  CreateDirectoryA(join(path, inner, "empty"), nullptr);
+  CreateDirectoryA(join(path, inner, "full"), nullptr);
+  makeFile(inner, "full\\kept.txt");
+
+  emptyDirectory(inner);  // a trailing backslash gets no second one
+  CHECK(!exists(inner, "a.jar"));
+  CHECK(!exists(inner, "b.txt"));
+  CHECK(!exists(inner, "empty"));
+  CHECK(exists(inner, "full\\kept.txt"));
+  CHECK(exists(inner, "locked.txt"));
+  CHECK(!RemoveDirectoryA(work));
+
+  SetFileAttributesA(join(path, inner, "locked.txt"), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path);
+  DeleteFileA(join(path, inner, "full\\kept.txt"));
+  RemoveDirectoryA(join(path, inner, "full"));
+
+  // Only plain files were left: the directory is empty now and goes.
+  makeFile(inner, "c.bin");
+  emptyDirectory(work);
+  CHECK(RemoveDirectoryA(work));
+}
+
+static void testNothingForRelativeOrEmpty() {
+  CreateDirectoryA("keep_me", nullptr);
+  makeFile("keep_me\\", "x");
+  emptyDirectory("");
+  emptyDirectory(".\\keep_me");
+  CHECK(exists("keep_me\\", "x"));
+  DeleteFileA("keep_me\\x");
+  RemoveDirectoryA("keep_me");
+}
+
+static void testTemporaryNames(const char* root) {
+  CHECK(isWritableDirectory(root));
+  CHECK(!isWritableDirectory("c:\\no such directory"));
+  Text name;
+  createTempFileName(name);
+  CHECK(strncmp(name, root, strlen(root)) == 0);
+  CHECK(strncmp(name + strlen(root), "ltr", 3) == 0);
+  CHECK(GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(name);
+
+  Text comm;
+  processCommFileName(comm, 4242);
+  Text expected;
+  copyText(expected, sizeof expected, root);
+  appendText(expected, sizeof expected, "ltr_p4242.tmp");
+  CHECK_TEXT(comm, expected);
+}
+
+int main() {
+  Text root;
+  chooseTempRoot(root);
+  CHECK(root[0] != 0 && root[strlen(root) - 1] == '\\');
+  testEmptyDirectory(root);
+  testNothingForRelativeOrEmpty();
+  testTemporaryNames(root);
+  return checkSummary("work_directory_tests");
+}
