@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Builds the demo installer from demo/manifest.json with the builder,
 shows what the builder wrote, runs it under Wine and prints what happened:
-the exit code and the launcher's log."""
+the exit code, the launcher's log and the files it extracted."""
 import os
 import subprocess
 import sys
@@ -35,13 +35,18 @@ def main():
     for name, data in (("standard output", stdout), ("error stream", stderr)):
         if data:
             print(f"{name}:\n{data.decode('cp1252', 'replace')}")
-    for name in sorted(os.listdir(temp_dir)):
+    # The log first, then the work directory it names.
+    for name in sorted(os.listdir(temp_dir), key=lambda n: os.path.isdir(os.path.join(temp_dir, n))):
         path = os.path.join(temp_dir, name)
         with open(path, "rb") as f:
             text = f.read().decode("cp1252", "replace")
         if text.startswith("Started executable"):
             print(f"log {wine.windows_path(path)} (kept because LANTOR_LOG=yes):")
             print(text.replace("\r\n", "\n").rstrip())
+        elif os.path.isdir(path):
+            print(f"\nwork directory {wine.windows_path(path)}:")
+            for entry in sorted(os.listdir(path)):
+                print(f"  {entry:24} {os.path.getsize(os.path.join(path, entry)):8} bytes")
     return code
 
 
