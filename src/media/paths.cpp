@@ -172,18 +172,6 @@ void normalizePath(char* path) {
   if (toNarrow(wide, narrow, sizeof narrow)) strcpy(path, narrow);
 }
 
-bool isRelativePath(const char* path) {
-  size_t n = strlen(path);
-  if (n < 3) return true;
-  if (path[0] == '"') {
-    if (n <= 3) return true;
-    if (path[2] == ':' && path[3] == '\\') return false;
-    return !(path[1] == '\\' && path[2] == '\\');
-  }
-  if (path[1] == ':' && path[2] == '\\') return false;
-  return !(path[0] == '\\' && path[1] == '\\');
-}
-
 void resolvePath(Text& buffer, const char* path) {
   buffer[0] = 0;
   if (isRelativePath(path)) copyText(buffer, sizeof buffer, launcherDirectory());

@@ -92,13 +92,6 @@ void showErrorW(const char16_t* text) {
   }
 }
 
-void showConfigError(int32_t id, const char* argument) {
-  Text text;
-  configString(id, text, sizeof text);
-  if (argument) replaceFirstPlaceholder(text, sizeof text, argument);
-  showError(text);
-}
-
 void fatalError(const char* text) {
   showError(text);
   ExitProcess(1);

@@ -147,18 +147,6 @@ void normalizePath(char* path) {
   path[kept] = 0;
 }
 
-bool isRelativePath(const char* path) {
-  size_t n = strlen(path);
-  if (n < 3) return true;
-  if (path[0] == '"') {
-    if (n <= 3) return true;
-    if (path[2] == ':' && path[3] == '\\') return false;
-    return !(path[1] == '\\' && path[2] == '\\');
-  }
-  if (path[1] == ':' && path[2] == '\\') return false;
-  return !(path[0] == '\\' && path[1] == '\\');
-}
-
 void resolvePath(Text& buffer, const char* path) {
   buffer[0] = 0;
   if (isRelativePath(path)) copyText(buffer, sizeof buffer, launcherDirectory().c_str());
@@ -280,13 +268,6 @@ void showErrorW(const char16_t* text) {
   std::string narrow;
   for (; *text; ++text) narrow += *text <= 0xFF ? static_cast<char>(*text) : '?';
   state().shown.push_back(narrow);
-}
-
-void showConfigError(int32_t id, const char* argument) {
-  Text text;
-  configString(id, text, sizeof text);
-  if (argument) replaceFirstPlaceholder(text, sizeof text, argument);
-  showError(text);
 }
 
 void fatalError(const char* text) {
