@@ -16,6 +16,7 @@ set(LAUNCHER_SOURCES
   src/windows/startup_state.cpp
   src/windows/launch_pipeline.cpp
   src/ui/error_display.cpp
+  src/ui/process_environment.cpp
 )
 
 # The stub stays small: no exceptions, no RTTI, no unwind tables, msvcrt's

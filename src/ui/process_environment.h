@@ -1,0 +1,14 @@
+// The process the Java side will run in: the launcher kind, the native
+// library directories in front of PATH, and a console when asked for.
+// All of it is set on the main thread during start-up.
+#pragma once
+
+// "i" installer launcher, "e" application launcher, anything else neither
+// (0 when record 2001 is absent).
+void determineLauncherKind();
+char launcherKind();
+
+void setNativeLibraryPath();
+
+// True when the process has a console afterwards: the parent's, or a new one.
+bool attachConsole();
