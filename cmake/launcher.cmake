@@ -17,6 +17,7 @@ set(LAUNCHER_SOURCES
   src/windows/launch_pipeline.cpp
   src/ui/error_display.cpp
   src/ui/process_environment.cpp
+  src/ui/single_instance.cpp
 )
 
 # The stub stays small: no exceptions, no RTTI, no unwind tables, msvcrt's
@@ -72,6 +73,10 @@ target_link_options(spawn PRIVATE -static -s)
 # The copy and read baselines of the extraction benchmark.
 add_executable(io_bench bench/win/io_bench.cpp)
 target_link_options(io_bench PRIVATE -static -s)
+
+# Stands in for a running first copy of a launcher file.
+add_executable(hold_instance tests/win/hold_instance.cpp)
+target_link_options(hold_instance PRIVATE -static -s)
 
 # The smallest Windows GUI program: the baseline of the start-time benchmark.
 add_executable(trivial WIN32 tests/win/trivial.cpp)

@@ -10,6 +10,7 @@
 #include "media/record_ids.h"
 #include "ui/error_display.h"
 #include "ui/process_environment.h"
+#include "ui/single_instance.h"
 #include "windows/arguments.h"
 #include "windows/launch_pipeline.h"
 #include "windows/startup_state.h"
@@ -86,6 +87,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ArgumentList arguments;
   splitArguments(reinterpret_cast<const char16_t*>(GetCommandLineW()), &arguments);
   scanSwitches(arguments);
+  if (!runModes().languageRestart) checkSingleInstance();
   logMessage("Init done");
   runLaunchPipeline(nullptr);
   freeArgumentList(&arguments);

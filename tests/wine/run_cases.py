@@ -185,7 +185,7 @@ class Runner:
             text = text.replace("{" + key + "}", value)
         return text
 
-    def check(self, case, expect, result, installer, temp_dir, box_text, directory):
+    def check(self, case, expect, result, installer, temp_dir, box_text, directory, held=None):
         code, stdout, stderr = result
         problems = []
         logs = self.find_logs(temp_dir, case)
@@ -194,6 +194,10 @@ class Runner:
                   "exedir": wine.windows_path(os.path.dirname(installer)) + "\\"}
         with open(installer, "rb") as f:
             values.update((k, str(v)) for k, v in payload.headers(f.read()).items())
+        if held:
+            values.update(semaphore=held.semaphore, heldPid=str(held.pid))
+            if "heldWindow" in expect and held.state != expect["heldWindow"]:
+                problems.append(f"first copy's window {held.state!r}, expected {expect['heldWindow']!r}")
         if len(logs) == 1:
             values["log"] = self.windows_log_path(logs[0])
             with open(logs[0], "rb") as f:
@@ -296,7 +300,8 @@ class Runner:
         self.damage(installer, case.get("damage"))
         env = dict(case.get("env", {}))
         gui = case.get("gui")
-        with prefix_setup(self, case.get("prefix", {})) as windows_temp:
+        with prefix_setup(self, case.get("prefix", {})) as windows_temp, \
+                first_copy(self, session, installer, case.get("holdInstance")) as held:
             run_temp = windows_temp or temp_dir
             if gui:
                 result, box_text = self.run_dialog(session, case, installer, run_temp, env, display, directory)
@@ -306,7 +311,9 @@ class Runner:
             # Checked before the prefix is put back: the files may live there.
             if windows_temp:
                 temp_dir = self.unix_path(windows_temp)
-            self.check(case, case.get("expect", {}), result, installer, temp_dir, box_text, directory)
+            if held:
+                held.finish()
+            self.check(case, case.get("expect", {}), result, installer, temp_dir, box_text, directory, held)
 
     def run_dialog(self, session, case, installer, temp_dir, env, display, directory):
         """Runs a case that opens a message box: waits for the window, takes
@@ -352,6 +359,44 @@ class Runner:
 
 class Skip(Exception):
     pass
+
+
+class HeldInstance:
+    """A process that holds a launcher file's instance semaphore and pids
+    value, as a running first copy would (tests/win/hold_instance.cpp)."""
+
+    def __init__(self, runner, session, installer, window):
+        key = wine.windows_path(installer).lower()
+        self.semaphore = key.replace("\\", "_")
+        program = os.path.join(runner.build, "win64", "hold_instance.exe")
+        self.process = subprocess.Popen([wine.WINE64, program, self.semaphore, key, window], env=session.env,
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                        text=True)
+        ready = self.process.stdout.readline().split()
+        if len(ready) != 2 or ready[0] != "ready":
+            self.process.kill()
+            raise Failure(f"the first copy did not start: {ready}")
+        self.pid = int(ready[1])
+        self.state = ""
+
+    def finish(self):
+        if self.process.poll() is None:
+            out, _ = self.process.communicate("done\n", timeout=30)
+            self.state = out.strip()
+
+
+@contextlib.contextmanager
+def first_copy(runner, session, installer, setup):
+    if not setup:
+        yield None
+        return
+    held = HeldInstance(runner, session, installer, setup.get("window", "none"))
+    try:
+        yield held
+    finally:
+        if held.process.poll() is None:
+            held.process.kill()
+            held.process.wait()
 
 
 @contextlib.contextmanager
@@ -542,8 +587,8 @@ def main():
     args = parser.parse_args()
     runner = Runner(args)
     cases = load_cases(args.cases, args.selected)
-    plain = [c for c in cases if not c.get("gui")]
-    dialogs = [c for c in cases if c.get("gui")]
+    plain = [c for c in cases if not c.get("gui") and not c.get("display")]
+    dialogs = [c for c in cases if c.get("gui") or c.get("display")]
     spawn = (os.path.join(runner.build, "win32", "spawn.exe"), os.path.join(runner.build, "win64", "spawn.exe"))
 
     session = wine.WineSession(runner.build, *spawn, drives=runner.drives)
