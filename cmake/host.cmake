@@ -52,3 +52,22 @@ add_executable(unit_tests ${UNIT_TEST_SOURCES})
 target_link_libraries(unit_tests PRIVATE builder_core launch_core GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
+
+# The JNI launch against the machine's OpenJDK, with stand-in Java classes
+# compiled at build time. Not under the sanitizers: the virtual machine
+# handles its own signals.
+set(JDK_HOME /usr/lib/jvm/java-17-openjdk-amd64 CACHE PATH "JDK for the host JNI tests")
+if(NOT LAUNCHER_SANITIZE AND EXISTS ${JDK_HOME}/include/jni.h AND EXISTS ${JDK_HOME}/lib/server/libjvm.so)
+  file(GLOB_RECURSE JNI_TEST_JAVA CONFIGURE_DEPENDS tests/jni/java/*.java)
+  set(JNI_TEST_CLASSES ${CMAKE_BINARY_DIR}/jni-classes)
+  add_custom_command(OUTPUT ${JNI_TEST_CLASSES}/com/lantor/runtime/WinLauncher.class
+    COMMAND ${JDK_HOME}/bin/javac -d ${JNI_TEST_CLASSES} ${JNI_TEST_JAVA}
+    DEPENDS ${JNI_TEST_JAVA})
+  add_custom_target(jni_test_classes DEPENDS ${JNI_TEST_CLASSES}/com/lantor/runtime/WinLauncher.class)
+  add_executable(jni_tests tests/jni/jni_launch_tests.cpp src/windows/JavaVMLauncher.cpp)
+  target_include_directories(jni_tests PRIVATE ${JDK_HOME}/include ${JDK_HOME}/include/linux)
+  target_compile_definitions(jni_tests PRIVATE JNI_TEST_CLASSES="${JNI_TEST_CLASSES}"
+    JNI_TEST_LIBJVM="${JDK_HOME}/lib/server/libjvm.so")
+  target_link_libraries(jni_tests PRIVATE launch_core GTest::gtest_main dl)
+  add_dependencies(jni_tests jni_test_classes)
+endif()

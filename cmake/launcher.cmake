@@ -13,7 +13,6 @@ set(LAUNCHER_SOURCES
   src/media/temp_directory.cpp
   src/media/cleanup.cpp
   src/media/included_files.cpp
-  src/windows/startup_state.cpp
   src/windows/launch_pipeline.cpp
   src/ui/error_display.cpp
   src/ui/process_environment.cpp

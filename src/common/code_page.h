@@ -6,3 +6,6 @@
 
 void ansiToWide(const char* text, char16_t* buffer, size_t capacity);
 void wideToAnsi(const char16_t* text, char* buffer, size_t capacity);
+
+// The code page of the console's output (the system's, also without a console).
+unsigned consoleOutputCodePage();

@@ -42,3 +42,5 @@ void ansiToWide(const char* text, char16_t* buffer, size_t capacity) {
 void wideToAnsi(const char16_t* text, char* buffer, size_t capacity) {
   narrowFromWide(CP_ACP, text, buffer, capacity);
 }
+
+unsigned consoleOutputCodePage() { return GetConsoleOutputCP(); }

@@ -12,3 +12,5 @@ bool readEnvironmentVariable(const char* name, char* buffer, size_t capacity);
 // with releaseEnvironmentBlock.
 char* takeEnvironmentBlock();
 void releaseEnvironmentBlock(char* block);
+
+unsigned long currentProcessId();

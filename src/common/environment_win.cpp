@@ -24,3 +24,5 @@ char* takeEnvironmentBlock() { return GetEnvironmentStringsA(); }
 void releaseEnvironmentBlock(char* block) {
   if (block) FreeEnvironmentStringsA(block);
 }
+
+unsigned long currentProcessId() { return GetCurrentProcessId(); }

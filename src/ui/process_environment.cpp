@@ -13,20 +13,10 @@
 
 namespace {
 
-char kind = 0;
-
 constexpr size_t kPathCapacity = 16384;
 constexpr size_t kPathEntryCapacity = 32768;
 
 }  // namespace
-
-void determineLauncherKind() {
-  char first[2];
-  configString(kRecord_launcherKind, first, sizeof first);
-  kind = first[0];
-}
-
-char launcherKind() { return kind; }
 
 void setNativeLibraryPath() {
   Text list;

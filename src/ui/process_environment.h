@@ -3,10 +3,7 @@
 // All of it is set on the main thread during start-up.
 #pragma once
 
-// "i" installer launcher, "e" application launcher, anything else neither
-// (0 when record 2001 is absent).
-void determineLauncherKind();
-char launcherKind();
+#include "ui/launcher_kind.h"
 
 void setNativeLibraryPath();
 

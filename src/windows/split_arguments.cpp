@@ -69,6 +69,10 @@ bool splitArgumentTokens(const char16_t* text, ArgumentList* list) {
   return true;
 }
 
+bool appendArgument(ArgumentList* list, const char16_t* text, size_t length) {
+  return addToken(list, text, length, nullptr, 0);
+}
+
 void freeArgumentList(ArgumentList* list) {
   for (int i = 0; i < list->count; ++i) free(list->items[i]);
   free(list->items);

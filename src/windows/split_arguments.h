@@ -13,3 +13,6 @@ struct ArgumentList {
 // tokens before it are in the list.
 bool splitArgumentTokens(const char16_t* text, ArgumentList* list);
 void freeArgumentList(ArgumentList* list);
+
+// Appends a copy of the first length units of text. False when out of memory.
+bool appendArgument(ArgumentList* list, const char16_t* text, size_t length);

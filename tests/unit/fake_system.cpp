@@ -2,6 +2,7 @@
 #include "fake_system.h"
 
 #include <ctype.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -10,7 +11,10 @@
 #include "common/text.h"
 #include "media/configuration.h"
 #include "media/paths.h"
+#include "media/included_files.h"
+#include "media/temp_directory.h"
 #include "ui/error_display.h"
+#include "ui/single_instance.h"
 
 namespace {
 
@@ -27,6 +31,9 @@ struct State {
   std::vector<ConfigRecord> records;
   std::vector<std::string> shown;
   bool guiDisplay = true;
+  std::string semaphoreName;
+  uint32_t unextracted = 0;
+  unsigned consoleCodePage = 437;
 };
 
 State& state() {
@@ -285,4 +292,17 @@ void fatalConfigErrorW(int32_t id) {
   configWString(id, text);
   showErrorW(text);
   throw FatalConfigError{id, ""};
+}
+
+void fake::setInstanceSemaphoreName(const std::string& name) { state().semaphoreName = name; }
+void fake::setUnextractedPosition(uint32_t position) { state().unextracted = position; }
+void fake::setConsoleOutputCodePage(unsigned codePage) { state().consoleCodePage = codePage; }
+
+const char* instanceSemaphoreName() { return state().semaphoreName.c_str(); }
+uint32_t unextractedPosition() { return state().unextracted; }
+unsigned consoleOutputCodePage() { return state().consoleCodePage; }
+unsigned long currentProcessId() { return 4242; }
+
+void processCommFileName(Text& buffer, unsigned long processId) {
+  snprintf(buffer, sizeof buffer, "C:\\temp\\ltr_p%lu.tmp", processId);
 }

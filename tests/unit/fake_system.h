@@ -41,6 +41,11 @@ void addRawEnvironmentEntry(const std::string& entry);
 // Installs 8-bit config records (in this order) as the process configuration.
 void setConfigRecords(const std::vector<std::pair<int32_t, std::string>>& records);
 
+// What the launch reads from the parts that need Windows.
+void setInstanceSemaphoreName(const std::string& name);
+void setUnextractedPosition(uint32_t position);
+void setConsoleOutputCodePage(unsigned codePage);
+
 // The texts shown by showError, showErrorW and showConfigError (also on
 // the way to a fatal error), in order.
 const std::vector<std::string>& shownErrors();
