@@ -8,7 +8,7 @@ import struct
 import sys
 
 BUDGET = 384 * 1024
-ALLOWED_IMPORTS = {"kernel32.dll", "user32.dll", "msvcrt.dll", "comctl32.dll", "shell32.dll", "ole32.dll"}
+ALLOWED_IMPORTS = {"kernel32.dll", "user32.dll", "msvcrt.dll", "comctl32.dll", "advapi32.dll"}
 RT_ICON_GROUP, RT_VERSION, RT_MANIFEST = 14, 16, 24
 
 

@@ -190,6 +190,7 @@ class Runner:
         problems = []
         logs = self.find_logs(temp_dir, case)
         values = {"exe": wine.windows_path(installer), "temp": wine.windows_path(temp_dir),
+                  "semaphore": wine.windows_path(installer).lower().replace("\\", "_"),
                   "cwd": wine.windows_path(os.getcwd()),
                   "exedir": wine.windows_path(os.path.dirname(installer)) + "\\"}
         with open(installer, "rb") as f:
