@@ -14,6 +14,7 @@ set(LAUNCHER_SOURCES
   src/media/cleanup.cpp
   src/media/included_files.cpp
   src/windows/launch_pipeline.cpp
+  src/windows/JavaVMLauncher.cpp
   src/ui/error_display.cpp
   src/ui/process_environment.cpp
   src/ui/single_instance.cpp
@@ -29,7 +30,9 @@ set(STUB_COMPILE_OPTIONS
 set(STUB_DEFINITIONS __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
 
 add_library(launcher_core STATIC ${LAUNCHER_SOURCES})
-target_include_directories(launcher_core PUBLIC src)
+# jni.h from the JDK, with our jni_md.h for Windows (the JDK's own is for Linux).
+set(JDK_HOME /usr/lib/jvm/java-17-openjdk-amd64 CACHE PATH "JDK whose jni.h the launcher uses")
+target_include_directories(launcher_core PUBLIC src src/jvm ${JDK_HOME}/include)
 target_compile_options(launcher_core PUBLIC ${STUB_COMPILE_OPTIONS})
 target_compile_definitions(launcher_core PUBLIC ${STUB_DEFINITIONS})
 target_link_libraries(launcher_core PUBLIC comctl32)
@@ -80,3 +83,4 @@ target_link_options(hold_instance PRIVATE -static -s)
 # The smallest Windows GUI program: the baseline of the start-time benchmark.
 add_executable(trivial WIN32 tests/win/trivial.cpp)
 target_link_options(trivial PRIVATE -static -s)
+include(cmake/test_runtime.cmake)
