@@ -13,7 +13,6 @@ set(LAUNCHER_SOURCES
   src/media/temp_directory.cpp
   src/media/cleanup.cpp
   src/media/included_files.cpp
-  src/windows/launch_pipeline.cpp
   src/windows/JavaVMLauncher.cpp
   src/ui/error_display.cpp
   src/ui/process_environment.cpp
@@ -45,10 +44,19 @@ add_custom_command(OUTPUT ${LAUNCHER_ICON}
 set_source_files_properties(src/resources/launcher.rc PROPERTIES
   OBJECT_DEPENDS "${LAUNCHER_ICON};${CMAKE_SOURCE_DIR}/src/resources/launcher.manifest")
 
-add_executable(launcher WIN32 src/windows/WinLoader.cpp src/resources/launcher.rc)
+add_executable(launcher WIN32 src/windows/WinLoader.cpp src/windows/launch_pipeline.cpp src/resources/launcher.rc)
 target_include_directories(launcher PRIVATE ${CMAKE_BINARY_DIR})
 target_link_libraries(launcher PRIVATE launcher_core)
 target_link_options(launcher PRIVATE -static -s -Wl,--gc-sections)
+
+# The same stub with the test hooks, for the cases that need the launch to
+# reach the Java side before the runtime search exists. Never in dist/.
+add_executable(launcher_test WIN32 src/windows/WinLoader.cpp src/windows/launch_pipeline.cpp
+  tests/win/test_launch_hook.cpp src/resources/launcher.rc)
+target_include_directories(launcher_test PRIVATE ${CMAKE_BINARY_DIR})
+target_compile_definitions(launcher_test PRIVATE LAUNCHER_TEST_HOOKS)
+target_link_libraries(launcher_test PRIVATE launcher_core)
+target_link_options(launcher_test PRIVATE -static -s -Wl,--gc-sections)
 
 # Windows unit tests of the code that needs Windows, run under Wine.
 add_executable(path_tests tests/win/path_tests.cpp)

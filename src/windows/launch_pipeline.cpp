@@ -36,6 +36,10 @@ void enterWorkDirectory() {
 
 }  // namespace
 
+#ifdef LAUNCHER_TEST_HOOKS
+void runTestLaunch();
+#endif
+
 unsigned long runLaunchPipeline(void* windowHandle) {
   HWND window = static_cast<HWND>(windowHandle);
   logMessage("Starting work");
@@ -53,5 +57,8 @@ unsigned long runLaunchPipeline(void* windowHandle) {
   DWORD n = GetCurrentDirectoryA(sizeof current, current);
   if (n == 0 || n >= sizeof current) current[0] = 0;
   logMessage("Current working dir: %s", current);
+#ifdef LAUNCHER_TEST_HOOKS
+  runTestLaunch();
+#endif
   return 0;
 }

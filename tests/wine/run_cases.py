@@ -210,11 +210,14 @@ class Runner:
         for stream, data in (("stdout", stdout), ("stderr", stderr)):
             actual = data.decode(ANSI).replace("\r\n", "\n")
             if stream + "Pattern" in expect:
-                if not re.fullmatch(self.expand(expect[stream + "Pattern"], values), actual, re.S):
+                pattern = self.expand(expect[stream + "Pattern"], {k: re.escape(v) for k, v in values.items()})
+                if not re.fullmatch(pattern, actual, re.S):
                     problems.append(f"{stream} {actual!r} does not match {expect[stream + 'Pattern']!r}")
             elif actual != self.expand(expect.get(stream, ""), values):
                 problems.append(f"{stream} {actual!r}, expected {self.expand(expect.get(stream, ''), values)!r}")
         kept = expect.get("logKept", any(k in expect for k in ("log", "logHas", "logPatterns")))
+        if kept == "any":
+            kept = len(logs) == 1
         if kept and len(logs) != 1:
             problems.append(f"expected one kept log, found {len(logs)}")
         if not kept and logs:
@@ -242,6 +245,8 @@ class Runner:
                         break
             except Failure as e:
                 problems.append(str(e))
+        if any(k in expect for k in ("report", "options", "mainArgs")):
+            problems += self.check_report(expect, directory, values)
         for relative in expect.get("absentFiles", []):
             if os.path.exists(os.path.join(directory, relative)):
                 problems.append(f"{relative} exists")
@@ -253,6 +258,39 @@ class Runner:
                 problems.append(f"message box {box_text!r}, expected {wanted!r}")
         if problems:
             raise Failure("; ".join(problems))
+
+    def check_report(self, expect, directory, values):
+        """What the test runtime received: report events matched in order
+        (each wanted object a subset of one line), the exact option strings,
+        the exact arguments of main."""
+        path = os.path.join(directory, "report.jsonl")
+        if not os.path.exists(path):
+            return ["the test runtime wrote no report"]
+        with open(path, encoding="ascii") as f:
+            events = [json.loads(line) for line in f if line.strip()]
+        problems = []
+        expand = lambda v: self.expand(v, values) if isinstance(v, str) else v
+        position = 0
+        for wanted in expect.get("report", []):
+            wanted = {k: expand(v) for k, v in wanted.items()}
+            while position < len(events) and any(events[position].get(k) != v for k, v in wanted.items()):
+                position += 1
+            if position == len(events):
+                problems.append(f"report lacks {wanted} (in order)")
+                break
+            position += 1
+        if "options" in expect:
+            options = [e["optionString"].encode("latin-1").decode(ANSI) for e in events if e["event"] == "option"]
+            wanted = [expand(o) for o in expect["options"]]
+            if options != wanted:
+                problems.append(f"options {options}, expected {wanted}")
+        if "mainArgs" in expect:
+            calls = [e for e in events if e["event"].startswith("CallStaticVoidMethod") and e.get("method") == "main"]
+            got = calls[0]["args"] if calls else None
+            wanted = [expand(a) for a in expect["mainArgs"]]
+            if got != wanted:
+                problems.append(f"main received {got}, expected {wanted}")
+        return problems
 
     def unix_path(self, windows):
         if windows[:2].lower() == "z:":
@@ -297,9 +335,19 @@ class Runner:
         os.makedirs(directory)
         temp_dir = os.path.join(directory, case.get("tempName", "tmp"))
         os.makedirs(temp_dir)
+        bits = "32" if os.path.basename(stub) == "launcher.exe" else "64"
+        if case.get("testStub"):
+            stub = os.path.join(self.build, f"win{bits}", "launcher_test.exe")
         installer = self.build_installer(case, stub, directory)
         self.damage(installer, case.get("damage"))
         env = dict(case.get("env", {}))
+        if "scenario" in case:
+            scenario = os.path.join(directory, "scenario.txt")
+            with open(scenario, "w", encoding="utf-8") as f:
+                f.write("report=report.jsonl\n")
+                f.writelines(f"{key}={value}\n" for key, value in case["scenario"].items())
+            env["LANTOR_TEST_SCENARIO"] = wine.windows_path(scenario)
+            env["LANTOR_TEST_JVM"] = wine.windows_path(os.path.join(self.build, f"win{bits}", "runtime", "jvm.dll"))
         gui = case.get("gui")
         with prefix_setup(self, case.get("prefix", {})) as windows_temp, \
                 first_copy(self, session, installer, case.get("holdInstance")) as held:
