@@ -352,6 +352,7 @@ class Runner:
         with prefix_setup(self, case.get("prefix", {})) as windows_temp, \
                 first_copy(self, session, installer, case.get("holdInstance")) as held:
             run_temp = windows_temp or temp_dir
+            first = self.start_first_copy(session, case, installer, directory, env) if case.get("runningFirstCopy") else None
             if gui:
                 result, box_text = self.run_dialog(session, case, installer, run_temp, env, display, directory)
             else:
@@ -362,7 +363,27 @@ class Runner:
                 temp_dir = self.unix_path(windows_temp)
             if held:
                 held.finish()
+            if first:
+                code = first.result(timeout=120)[0]
+                if code != 0:
+                    raise Failure(f"the first copy ended with {code}")
             self.check(case, case.get("expect", {}), result, installer, temp_dir, box_text, directory, held)
+
+    def start_first_copy(self, session, case, installer, directory, env):
+        """Starts the same installer, whose Java side stays in main for a
+        while (scenario mainSeconds), and waits until main runs."""
+        first_temp = os.path.join(directory, "first-copy-tmp")
+        os.makedirs(first_temp, exist_ok=True)
+        pool = concurrent.futures.ThreadPoolExecutor(1)
+        future = pool.submit(session.run, installer, case.get("tail", ""), first_temp, env, 60)
+        pool.shutdown(wait=False)
+        report = os.path.join(directory, "report.jsonl")
+        deadline = time.time() + 30
+        while time.time() < deadline and not future.done():
+            if os.path.exists(report) and '"method":"main"' in open(report, encoding="ascii").read():
+                return future
+            time.sleep(0.1)
+        raise Failure("the first copy never reached main")
 
     def run_dialog(self, session, case, installer, temp_dir, env, display, directory):
         """Runs a case that opens a message box: waits for the window, takes
