@@ -18,6 +18,8 @@
 //   windowSeconds=5
 //   mainSeconds=0           main waits that long before it returns
 //   destroySeconds=0        DestroyJavaVM waits that long before it returns
+//   allocation=ok|arrays|strings  NewObjectArray or NewString answer null,
+//                                 as a virtual machine out of memory does
 //   report=PATH             see scenario.h
 // Any function-table slot the launcher is not expected to use reports its
 // index and ends the process with exit code 99.
@@ -483,6 +485,14 @@ StringObject* makeString(const wchar_t* units, jsize length) {
 }
 
 jstring JNICALL newString(JNIEnv*, const jchar* units, jsize length) {
+  if (scenarioIs("allocation", "strings", "ok")) {
+    ReportLine refused;
+    beginLine(refused, "NewString");
+    addKey(refused, "value");
+    addRaw(refused, "null");
+    writeLine(refused);
+    return nullptr;
+  }
   StringObject* string = makeString(reinterpret_cast<const wchar_t*>(units), length);
   ReportLine line;
   beginLine(line, "NewString");
@@ -541,6 +551,16 @@ void JNICALL releaseStringUtfChars(JNIEnv*, jstring value, const char* text) {
 }
 
 jobjectArray JNICALL newObjectArray(JNIEnv*, jsize length, jclass elementClass, jobject initial) {
+  if (scenarioIs("allocation", "arrays", "ok")) {
+    ReportLine refused;
+    beginLine(refused, "NewObjectArray");
+    addKey(refused, "length");
+    addNumber(refused, length);
+    addKey(refused, "result");
+    addRaw(refused, "null");
+    writeLine(refused);
+    return nullptr;
+  }
   ArrayObject* array = static_cast<ArrayObject*>(allocate(sizeof(ArrayObject)));
   array->header.kind = Kind::Array;
   array->length = length;
