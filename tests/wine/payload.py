@@ -54,3 +54,27 @@ def read_at_cut(fields, cut):
         if field.offset <= cut < field.offset + field.size:
             return field.read
     raise ValueError(f"no field at {cut}")
+
+
+def record_texts(data):
+    """The 8-bit records as {id: bytes}, the later of an id winning."""
+    fields, _ = configuration_fields(data)
+    texts = {}
+    narrow = [f for f in fields if f.read == "readString"]
+    for text_field in narrow:
+        record_id = struct.unpack_from("<i", data, text_field.offset - 8)[0]
+        texts[record_id] = data[text_field.offset:text_field.offset + text_field.size]
+    return texts
+
+
+def unextracted_position(data):
+    """Where the launcher stops reading included files: behind as many
+    entries as record 2002 counts and record 2003 names."""
+    _, offset = configuration_fields(data)
+    texts = record_texts(data)
+    count = int(texts.get(2002, b"0") or b"0")
+    names = [n for n in texts.get(2003, b"").split(b";") if n]
+    for _ in range(min(count, len(names))):
+        size = struct.unpack_from("<q", data, offset)[0]
+        offset += 8 + max(size, 0)
+    return offset

@@ -194,7 +194,12 @@ class Runner:
                   "cwd": wine.windows_path(os.getcwd()),
                   "exedir": wine.windows_path(os.path.dirname(installer)) + "\\"}
         with open(installer, "rb") as f:
-            values.update((k, str(v)) for k, v in payload.headers(f.read()).items())
+            data = f.read()
+        values.update((k, str(v)) for k, v in payload.headers(data).items())
+        try:
+            values["unextracted"] = str(payload.unextracted_position(data))
+        except (struct.error, ValueError):
+            pass  # a payload damaged before its included files
         if held:
             values.update(semaphore=held.semaphore, heldPid=str(held.pid))
             if "heldWindow" in expect and held.state != expect["heldWindow"]:
