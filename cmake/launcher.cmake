@@ -14,6 +14,7 @@ set(LAUNCHER_SOURCES
   src/media/cleanup.cpp
   src/media/included_files.cpp
   src/windows/JavaVMLauncher.cpp
+  src/jvm/library_loading.cpp
   src/ui/error_display.cpp
   src/ui/process_environment.cpp
   src/ui/single_instance.cpp
@@ -73,6 +74,11 @@ add_executable(work_directory_tests tests/win/work_directory_tests.cpp)
 target_link_libraries(work_directory_tests PRIVATE launcher_core)
 target_link_options(work_directory_tests PRIVATE -static)
 add_test(NAME work_directory_tests COMMAND work_directory_tests)
+
+add_executable(library_loading_tests tests/win/library_loading_tests.cpp)
+target_link_libraries(library_loading_tests PRIVATE launcher_core)
+target_link_options(library_loading_tests PRIVATE -static)
+add_test(NAME library_loading_tests COMMAND library_loading_tests)
 
 # Starts a program with the temporary directory and environment a test wants.
 add_executable(spawn tests/win/spawn.cpp)

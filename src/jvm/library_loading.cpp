@@ -1,0 +1,100 @@
+#include "jvm/library_loading.h"
+
+#include <windows.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "common/text.h"
+#include "log/log.h"
+#include "media/configuration.h"
+#include "media/paths.h"
+#include "media/record_ids.h"
+#include "windows/JavaVMLauncher.h"
+
+namespace {
+
+constexpr size_t kPathCapacity = 16384;
+constexpr size_t kBinCapacity = 2000;
+constexpr size_t kVariantCapacity = 200;
+
+bool endsWith(const char* text, const char* tail) {
+  size_t n = strlen(text);
+  size_t m = strlen(tail);
+  return n >= m && strcmp(text + n - m, tail) == 0;
+}
+
+// Sets PATH in the process environment and in msvcrt's copy of it.
+void setPath(const char* value) {
+  logMessage("Setting PATH %s", value);
+  SetEnvironmentVariableA("PATH", value);
+  static char entry[kPathCapacity + 8];
+  copyText(entry, sizeof entry, "PATH=");
+  appendText(entry, sizeof entry, value);
+  _putenv(entry);
+}
+
+}  // namespace
+
+LibraryHandle tryJvmVariant(const char* binDirectory, const char* variant) {
+  Text path;
+  copyText(path, sizeof path, binDirectory);
+  appendText(path, sizeof path, "\\");
+  appendText(path, sizeof path, variant);
+  appendText(path, sizeof path, "\\jvm.dll");
+  logMessage("Trying %s (exists %d)", path, pathExists(path) ? 1 : 0);
+  return LoadLibraryA(path);
+}
+
+LibraryHandle loadJvmDllFromBin(const char* javaExe) {
+  char bin[kBinCapacity];
+  copyText(bin, sizeof bin, javaExe);
+  size_t length = strlen(bin);
+  size_t cut = endsWith(bin, "javaw.exe") ? 10 : 9;
+  bin[length >= cut ? length - cut : 0] = 0;
+
+  // A PATH too long for the buffer is left as it is: cutting it would lose
+  // directories for good when it is put back.
+  static char oldPath[kPathCapacity];
+  DWORD n = GetEnvironmentVariableA("PATH", oldPath, sizeof oldPath);
+  bool extended = n < sizeof oldPath;
+  if (extended) {
+    static char newPath[kPathCapacity];
+    copyText(newPath, sizeof newPath, oldPath);
+    appendText(newPath, sizeof newPath, ";");
+    appendText(newPath, sizeof newPath, bin);
+    setPath(newPath);
+  }
+
+  LibraryHandle handle = nullptr;
+  char preferred[kVariantCapacity];
+  configString(kRecord_preferredJvmVariant, preferred, sizeof preferred);
+  if (preferred[0]) handle = tryJvmVariant(bin, preferred);
+  static const char* const variants[] = {"hotspot", "client", "server", "classic", "jrockit"};
+  for (const char* variant : variants) {
+    if (handle) break;
+    handle = tryJvmVariant(bin, variant);
+  }
+  if (!handle && extended) setPath(oldPath);
+  return handle;
+}
+
+LibraryHandle loadJvmDll(const char* javaExe) {
+  LibraryHandle handle = loadJvmDllFromBin(javaExe);
+  if (handle) return handle;
+  Text alternative;
+  copyText(alternative, sizeof alternative, javaExe);
+  size_t length = strlen(alternative);
+  size_t cut = endsWith(alternative, "javaw.exe") ? 9 : 8;
+  alternative[length >= cut ? length - cut : 0] = 0;
+  appendText(alternative, sizeof alternative, "..\\jre\\bin\\java.exe");
+  return loadJvmDllFromBin(alternative);
+}
+
+bool resolveCreateJavaVM(LibraryHandle library) {
+  if (!library) return false;
+  auto entry = reinterpret_cast<CreateJavaVMFunction>(
+      reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), "JNI_CreateJavaVM")));
+  if (!entry) return false;
+  setCreateJavaVM(entry);
+  return true;
+}

@@ -1,0 +1,118 @@
+// Loading the virtual machine library from runtime trees laid out here
+// with the test runtime's jvm.dll, under Wine.
+#include <windows.h>
+#include <stdio.h>
+#include <string>
+
+#include "check.h"
+#include "jvm/library_loading.h"
+#include "log/log.h"
+#include "media/configuration.h"
+
+static std::string root;      // the scratch directory, with a trailing backslash
+static std::string ownJvm;    // the test runtime of this program's bitness
+static std::string otherJvm;  // the one of the other bitness
+
+static void put(const std::string& source, const std::string& relative) {
+  std::string target = root + relative;
+  for (size_t slash = target.find('\\', 3); slash != std::string::npos; slash = target.find('\\', slash + 1))
+    CreateDirectoryA(target.substr(0, slash).c_str(), nullptr);
+  CopyFileA(source.c_str(), target.c_str(), FALSE);
+}
+
+static std::string path() {
+  char value[16384];
+  DWORD n = GetEnvironmentVariableA("PATH", value, sizeof value);
+  return n < sizeof value ? value : "";
+}
+
+static std::string logSince(size_t* mark) {
+  std::string text;
+  if (FILE* f = fopen(keepLog(), "rb")) {
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    fclose(f);
+  }
+  std::string since = text.substr(*mark);
+  *mark = text.size();
+  return since;
+}
+
+static void setPreferredVariant(const char* variant) {
+  static char text[64];
+  static ConfigRecord record = {152, text};
+  snprintf(text, sizeof text, "%s", variant);
+  ConfigTables tables;
+  tables.records = &record;
+  tables.recordCount = variant[0] ? 1 : 0;
+  setConfiguration(tables);
+}
+
+static bool loadedFrom(LibraryHandle handle, const std::string& relative) {
+  char name[MAX_PATH];
+  if (!handle || !GetModuleFileNameA(static_cast<HMODULE>(handle), name, sizeof name)) return false;
+  return _stricmp(name, (root + relative).c_str()) == 0;
+}
+
+int main(int, char** argv) {
+  char here[MAX_PATH];
+  GetFullPathNameA(argv[0], sizeof here, here, nullptr);
+  std::string build = here;
+  build = build.substr(0, build.find_last_of('\\'));  // build\winNN
+  bool wide = sizeof(void*) == 8;
+  ownJvm = build + "\\runtime\\jvm.dll";
+  otherJvm = build.substr(0, build.size() - 2) + (wide ? "32" : "64") + "\\runtime\\jvm.dll";
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  root = std::string(temp) + "library_loading_" + (wide ? "64" : "32") + "\\";
+  CreateDirectoryA(root.c_str(), nullptr);
+  logMessage("start");
+  size_t mark = 0;
+  logSince(&mark);
+
+  // Only bin\client: hotspot is tried first, then client loads; PATH ends with the bin directory.
+  put(ownJvm, "jre1\\bin\\client\\jvm.dll");
+  setPreferredVariant("");
+  std::string before = path();
+  LibraryHandle client = loadJvmDll((root + "jre1\\bin\\java.exe").c_str());
+  CHECK(loadedFrom(client, "jre1\\bin\\client\\jvm.dll"));
+  CHECK(path() == before + ";" + root + "jre1\\bin");
+  std::string log = logSince(&mark);
+  CHECK(log.find("Setting PATH " + before + ";" + root + "jre1\\bin\r\n") != std::string::npos);
+  CHECK(log.find("Trying " + root + "jre1\\bin\\hotspot\\jvm.dll (exists 0)\r\nTrying " + root +
+                 "jre1\\bin\\client\\jvm.dll (exists 1)\r\n") != std::string::npos);
+  CHECK(resolveCreateJavaVM(client));
+
+  // The configured variant comes first; javaw.exe gives the same bin directory.
+  put(ownJvm, "jre2\\bin\\client\\jvm.dll");
+  put(ownJvm, "jre2\\bin\\server\\jvm.dll");
+  setPreferredVariant("server");
+  CHECK(loadedFrom(loadJvmDll((root + "jre2\\bin\\javaw.exe").c_str()), "jre2\\bin\\server\\jvm.dll"));
+
+  // A JDK's own bin holds no library: PATH goes back, then jre\bin below the JDK loads.
+  put(ownJvm, "jdk\\jre\\bin\\server\\jvm.dll");
+  setPreferredVariant("");
+  before = path();
+  LibraryHandle jdk = loadJvmDll((root + "jdk\\bin\\java.exe").c_str());
+  CHECK(loadedFrom(jdk, "jdk\\jre\\bin\\server\\jvm.dll"));
+  CHECK(path() == before + ";" + root + "jdk\\bin\\..\\jre\\bin");
+  log = logSince(&mark);
+  CHECK(log.find("Setting PATH " + before + "\r\n") != std::string::npos);
+
+  // A library of the other bitness and one without the entry.
+  put(otherJvm, "jre3\\bin\\client\\jvm.dll");
+  before = path();
+  CHECK(loadJvmDll((root + "jre3\\bin\\java.exe").c_str()) == nullptr);
+  CHECK(path() == before);
+  log = logSince(&mark);
+  CHECK(log.find("Trying " + root + "jre3\\bin\\client\\jvm.dll (exists 1)") != std::string::npos);
+  char system[MAX_PATH];
+  GetSystemDirectoryA(system, sizeof system);
+  put(std::string(system) + "\\version.dll", "jre4\\bin\\hotspot\\jvm.dll");
+  LibraryHandle noEntry = loadJvmDll((root + "jre4\\bin\\java.exe").c_str());
+  CHECK(noEntry != nullptr);
+  CHECK(!resolveCreateJavaVM(noEntry));
+  CHECK(!resolveCreateJavaVM(nullptr));
+  return checkSummary("library_loading_tests");
+}
