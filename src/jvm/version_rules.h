@@ -1,0 +1,15 @@
+// Judging a runtime by its version text: the pre-release rule and the
+// configured bounds, compared as text over the length of each bound.
+#pragma once
+
+#include <stddef.h>
+
+// Unless allowBeta or record 130, versions with "beta", "ea" or "rc" fail.
+bool versionAcceptable(const char* version, const char* min, const char* max, bool allowBeta);
+
+// Registry key names against the bounds, over the shorter of the texts.
+bool versionKeyInRange(const char* keyName, const char* min, const char* max);
+
+// The version in a first output line `java version "1.6.0_13"` followed by
+// a line feed; false for any other line.
+bool parseVersionBanner(const char* line, char* version, size_t capacity);
