@@ -15,6 +15,7 @@ set(LAUNCHER_SOURCES
   src/media/included_files.cpp
   src/windows/JavaVMLauncher.cpp
   src/jvm/library_loading.cpp
+  src/jvm/version_probe.cpp
   src/ui/error_display.cpp
   src/ui/process_environment.cpp
   src/ui/single_instance.cpp
@@ -79,6 +80,11 @@ add_executable(library_loading_tests tests/win/library_loading_tests.cpp)
 target_link_libraries(library_loading_tests PRIVATE launcher_core)
 target_link_options(library_loading_tests PRIVATE -static)
 add_test(NAME library_loading_tests COMMAND library_loading_tests)
+
+add_executable(version_probe_tests tests/win/version_probe_tests.cpp)
+target_link_libraries(version_probe_tests PRIVATE launcher_core)
+target_link_options(version_probe_tests PRIVATE -static)
+add_test(NAME version_probe_tests COMMAND version_probe_tests)
 
 # Starts a program with the temporary directory and environment a test wants.
 add_executable(spawn tests/win/spawn.cpp)
