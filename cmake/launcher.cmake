@@ -16,6 +16,7 @@ set(LAUNCHER_SOURCES
   src/windows/JavaVMLauncher.cpp
   src/jvm/library_loading.cpp
   src/jvm/version_probe.cpp
+  src/runtime/pack200.cpp
   src/ui/error_display.cpp
   src/ui/process_environment.cpp
   src/ui/single_instance.cpp
@@ -85,6 +86,11 @@ add_executable(version_probe_tests tests/win/version_probe_tests.cpp)
 target_link_libraries(version_probe_tests PRIVATE launcher_core)
 target_link_options(version_probe_tests PRIVATE -static)
 add_test(NAME version_probe_tests COMMAND version_probe_tests)
+
+add_executable(pack200_tests tests/win/pack200_tests.cpp)
+target_link_libraries(pack200_tests PRIVATE launcher_core)
+target_link_options(pack200_tests PRIVATE -static)
+add_test(NAME pack200_tests COMMAND pack200_tests)
 
 # Starts a program with the temporary directory and environment a test wants.
 add_executable(spawn tests/win/spawn.cpp)

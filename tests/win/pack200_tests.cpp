@@ -1,0 +1,138 @@
+// Expanding a packed runtime with the test runtime's unpack200.exe, in
+// runtime directories laid out here, under Wine.
+#include <windows.h>
+#include <stdio.h>
+#include <string>
+
+#include "check.h"
+#include "log/log.h"
+#include "media/configuration.h"
+#include "runtime/pack200.h"
+#include "ui/error_display.h"
+
+static std::string root;
+static std::string testUnpack;
+
+static std::string readAll(const std::string& path) {
+  std::string text;
+  if (FILE* f = fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    fclose(f);
+  }
+  return text;
+}
+
+static void write(const std::string& path, const std::string& text) {
+  for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1))
+    CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+  FILE* f = fopen(path.c_str(), "wb");
+  fwrite(text.data(), 1, text.size(), f);
+  fclose(f);
+}
+
+static bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+static size_t logMark = 0;
+static std::string logSince() {
+  std::string text = readAll(keepLog());
+  std::string since = text.substr(logMark);
+  logMark = text.size();
+  return since;
+}
+
+static const char* const kJars[] = {"lib\\rt.jar",     "lib\\charsets.jar",        "lib\\plugin.jar",
+                                    "lib\\deploy.jar", "lib\\ext\\localedata.jar", "lib\\jsse.jar"};
+
+// A runtime directory whose jars are packed, the tool in bin\.
+static std::string packedRuntime(const std::string& name, bool withPlugin = true, bool withTool = true) {
+  std::string d = root + name;
+  for (const char* jar : kJars)
+    if (withPlugin || std::string(jar) != "lib\\plugin.jar") write(d + "\\" + jar + ".pack", std::string("bytes of ") + jar);
+  if (withTool) {
+    write(d + "\\bin\\scenario.txt", "report=unpack.jsonl\n");
+    CopyFileA(testUnpack.c_str(), (d + "\\bin\\unpack200.exe").c_str(), FALSE);
+  }
+  return d;
+}
+
+int main(int argc, char** argv) {
+  char here[MAX_PATH];
+  GetFullPathNameA(argv[0], sizeof here, here, nullptr);
+  std::string build = here;
+  testUnpack = build.substr(0, build.find_last_of('\\')) + "\\runtime\\unpack200.exe";
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  root = std::string(temp) + "pack200 " + (sizeof(void*) == 8 ? "64" : "32") + "\\";
+  CreateDirectoryA(root.c_str(), nullptr);
+
+  static char internal[] = "An internal error occurred (error code: {0})";
+  static ConfigRecord record = {1009, internal};
+  ConfigTables tables;
+  tables.records = &record;
+  tables.recordCount = 1;
+  setConfiguration(tables);
+  disableGuiErrorDisplay();
+  if (argc == 3 && strcmp(argv[1], "expand") == 0) {
+    expandPackedRuntime(argv[2]);
+    return 0;
+  }
+  logMessage("start");
+  logSince();
+
+  // Every jar restored in order; the packed files go, through -r.
+  std::string d = packedRuntime("jre one");
+  expandPackedRuntime(d.c_str());
+  for (const char* jar : kJars) {
+    CHECK(readAll(d + "\\" + jar) == std::string("bytes of ") + jar);
+    CHECK(!exists(d + "\\" + jar + ".pack"));
+  }
+  std::string log = logSince();
+  CHECK(log.find("Unpacking JRE\r\nUnpacking " + d + "\\lib\\rt.jar.pack to " + d +
+                 "\\lib\\rt.jar\r\nwaiting for unpack200 to finish\r\nunpack done\r\n") != std::string::npos);
+  CHECK(log.find("Unpacking JRE done\r\n") != std::string::npos);
+  std::string report = readAll(d + "\\bin\\unpack.jsonl");
+  CHECK(report.find("-r \\\"" ) != std::string::npos);
+
+  // A completed directory is left alone, and so is one without rt.jar.pack.
+  expandPackedRuntime(d.c_str());
+  CHECK(logSince().empty());
+  std::string noMarker = packedRuntime("jre two");
+  DeleteFileA((noMarker + "\\lib\\rt.jar.pack").c_str());
+  expandPackedRuntime(noMarker.c_str());
+  CHECK(logSince().empty());
+  CHECK(exists(noMarker + "\\lib\\charsets.jar.pack"));
+  std::string done = packedRuntime("jre three");
+  write(done + "\\lib\\jsse.jar", "restored");
+  expandPackedRuntime(done.c_str());
+  CHECK(exists(done + "\\lib\\rt.jar.pack"));
+
+  // A missing packed jar is skipped with a line; the others are restored.
+  std::string partial = packedRuntime("jre four", false);
+  expandPackedRuntime(partial.c_str());
+  CHECK(logSince().find("Unpacking " + partial + "\\lib\\plugin.jar.pack to " + partial +
+                        "\\lib\\plugin.jar\r\npack path doesn't exists\r\n") != std::string::npos);
+  CHECK(exists(partial + "\\lib\\jsse.jar") && !exists(partial + "\\lib\\plugin.jar"));
+
+  // Without the tool the launcher ends with internal error 20.
+  std::string noTool = packedRuntime("jre five", true, false);
+  std::string errors = root + "errors.txt";
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE output = CreateFileA(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  std::string command = "\"" + std::string(here) + "\" expand \"" + noTool + "\"";
+  PROCESS_INFORMATION process = {};
+  CHECK(CreateProcessA(here, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process));
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(output);
+  CHECK(code == 1);
+  CHECK(readAll(errors).find("An internal error occurred (error code: 20)") != std::string::npos);
+  return checkSummary("pack200_tests");
+}
