@@ -17,6 +17,8 @@ set(LAUNCHER_SOURCES
   src/jvm/library_loading.cpp
   src/jvm/version_probe.cpp
   src/runtime/pack200.cpp
+  src/jvm/registry_search.cpp
+  src/jvm/search_sequence.cpp
   src/ui/error_display.cpp
   src/ui/process_environment.cpp
   src/ui/single_instance.cpp
@@ -91,6 +93,11 @@ add_executable(pack200_tests tests/win/pack200_tests.cpp)
 target_link_libraries(pack200_tests PRIVATE launcher_core)
 target_link_options(pack200_tests PRIVATE -static)
 add_test(NAME pack200_tests COMMAND pack200_tests)
+
+add_executable(search_tests tests/win/search_tests.cpp)
+target_link_libraries(search_tests PRIVATE launcher_core)
+target_link_options(search_tests PRIVATE -static)
+add_test(NAME search_tests COMMAND search_tests)
 
 # Starts a program with the temporary directory and environment a test wants.
 add_executable(spawn tests/win/spawn.cpp)

@@ -1,0 +1,186 @@
+// LoadDLL and the search sequence over runtime trees laid out here with the
+// test runtime's java.exe and jvm.dll, under Wine.
+#include <windows.h>
+#include <stdio.h>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "jvm/search_sequence.h"
+#include "log/log.h"
+#include "media/configuration.h"
+#include "ui/error_display.h"
+#include "ui/launcher_kind.h"
+#include "windows/JavaVMLauncher.h"
+
+static std::string root;
+static std::string runtimeDir;
+
+static std::string readAll(const std::string& path) {
+  std::string text;
+  if (FILE* f = fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    fclose(f);
+  }
+  return text;
+}
+
+static void write(const std::string& path, const std::string& text) {
+  for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1))
+    CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+  FILE* f = fopen(path.c_str(), "wb");
+  fwrite(text.data(), 1, text.size(), f);
+  fclose(f);
+}
+
+static size_t logMark = 0;
+static std::string logSince() {
+  std::string text = readAll(keepLog());
+  std::string since = text.substr(logMark);
+  logMark = text.size();
+  return since;
+}
+
+static bool inOrder(const std::string& log, const std::vector<std::string>& lines) {
+  size_t at = 0;
+  for (const std::string& line : lines) {
+    at = log.find(line + "\r\n", at);
+    if (at == std::string::npos) {
+      printf("missing in order: %s\n", line.c_str());
+      return false;
+    }
+    at += line.size();
+  }
+  return true;
+}
+
+static std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A runtime home with bin\java.exe answering with version, and a loadable
+// bin\client\jvm.dll unless noLibrary.
+static std::string runtime(const std::string& name, const std::string& version, bool noLibrary = false) {
+  std::string home = root + name;
+  write(home + "\\bin\\scenario.txt", "report=runs.jsonl\nbanner=java version \"" + version + "\"\\n\n");
+  CopyFileA((runtimeDir + "java.exe").c_str(), (home + "\\bin\\java.exe").c_str(), FALSE);
+  if (!noLibrary) {
+    CreateDirectoryA((home + "\\bin\\client").c_str(), nullptr);
+    CopyFileA((runtimeDir + "jvm.dll").c_str(), (home + "\\bin\\client\\jvm.dll").c_str(), FALSE);
+  }
+  return home;
+}
+
+static std::vector<std::string> texts;
+static void configure(const std::vector<std::pair<int, std::string>>& records) {
+  static std::vector<ConfigRecord> table;
+  texts.clear();
+  texts.reserve(records.size() + 1);
+  table.clear();
+  for (const auto& r : records) texts.push_back(r.second);
+  texts.push_back(root);  // record 10003: location files below the scratch directory
+  for (size_t i = 0; i < records.size(); ++i) table.push_back({records[i].first, &texts[i][0]});
+  table.push_back({10003, &texts.back()[0]});
+  ConfigTables tables;
+  tables.records = table.data();
+  tables.recordCount = static_cast<int32_t>(table.size());
+  setConfiguration(tables);
+  determineLauncherKind();
+}
+
+int main(int, char** argv) {
+  char here[MAX_PATH];
+  GetFullPathNameA(argv[0], sizeof here, here, nullptr);
+  std::string build = here;
+  runtimeDir = build.substr(0, build.find_last_of('\\')) + "\\runtime\\";
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  root = std::string(temp) + "search " + (sizeof(void*) == 8 ? "64" : "32") + "\\";
+  CreateDirectoryA(root.c_str(), nullptr);
+  disableGuiErrorDisplay();
+  logMessage("start");
+  logSince();
+
+  std::string good = runtime("good", "1.8.0_202");
+  std::string old = runtime("old", "1.4.2");
+  std::string noLibrary = runtime("no library", "1.8.0_202", true);
+  SetEnvironmentVariableA("QUARROW_JAVA_HOME", nullptr);
+  DeleteFileA((root + ".quarrow\\pref_jre.cfg").c_str());
+  DeleteFileA((root + ".quarrow\\inst_jre.cfg").c_str());
+
+  // The frame around an empty sequence, and nothing found.
+  configure({{126, "1.5"}});
+  CHECK(!LoadDLL(false, nullptr, false));
+  CHECK(inOrder(logSince(), {"LoadDLL (0, (none), 0)", "Searching for a JVM", "Search sequence finished",
+                             "ERROR: No JVM found"}));
+
+  // Unknown and lower-case letters are logged and skipped; an old runtime
+  // fails the first pass and a B entry takes it in the relative pass.
+  configure({{126, "1.5"}, {128, "Xfoo;yfoo;B" + old + ";"}});
+  CHECK(LoadDLL(false, nullptr, false));
+  CHECK(inOrder(logSince(), {"Testing location foo (type X)", "Testing location foo (type y)",
+                             "Testing location " + old + " (type B)", "checkJavaExe returning 0",
+                             "Search sequence finished", "Testing relative location " + old,
+                             lower(old) + "\\bin\\java.exe exists", "Loading of JVM-DLL successful"}));
+  CHECK(std::string(jvmHome()) == lower(old) + "\\bin\\..");
+
+  // An A entry with an absolute argument is not tried again without checks.
+  configure({{126, "1.5"}, {128, "A" + old}});
+  CHECK(!LoadDLL(false, nullptr, false));
+  CHECK(logSince().find("Testing relative location") == std::string::npos);
+
+  // A preferred location that fails does not stop the search; a variable
+  // written with slashes is read with backslashes.
+  write(root + ".quarrow\\pref_jre.cfg", old + "\r\n");
+  std::string slashed = good;
+  for (char& c : slashed)
+    if (c == '\\') c = '/';
+  SetEnvironmentVariableA("LTR_TEST_HOME", slashed.c_str());
+  configure({{126, "1.5"}, {128, "ELTR_TEST_HOME"}});
+  CHECK(LoadDLL(false, nullptr, false));
+  CHECK(inOrder(logSince(), {"Has preferred location " + old, "Testing location LTR_TEST_HOME (type E)",
+                             "checkJavaExe (" + good + "\\bin\\java.exe, [out], 1.5, , 0)", "checkJavaExe returning 1",
+                             "Loading of JVM-DLL successful"}));
+  DeleteFileA((root + ".quarrow\\pref_jre.cfg").c_str());
+
+  // An installer launcher looks at QUARROW_JAVA_HOME after the sequence,
+  // then at the installer location file.
+  SetEnvironmentVariableA("QUARROW_JAVA_HOME", good.c_str());
+  configure({{126, "1.5"}, {2001, "i"}});
+  CHECK(LoadDLL(false, nullptr, false));
+  CHECK(inOrder(logSince(), {"Search sequence finished", "checkJavaExe (" + good + "\\bin\\java.exe, [out], 1.5, , 0)",
+                             "Loading of JVM-DLL successful"}));
+  SetEnvironmentVariableA("QUARROW_JAVA_HOME", nullptr);
+  write(root + ".quarrow\\inst_jre.cfg", good + "\n");
+  CHECK(LoadDLL(false, nullptr, false));
+  CHECK(inOrder(logSince(), {"Has installer location " + good, "Using installer location"}));
+  DeleteFileA((root + ".quarrow\\inst_jre.cfg").c_str());
+
+  // A given directory is taken without checks; one whose library does not
+  // load is reported with record 1020 naming it.
+  configure({{126, "1.5"}, {1020, "The JVM found at {0} is damaged."}});
+  CHECK(LoadDLL(false, good.c_str(), false));
+  CHECK(!LoadDLL(false, noLibrary.c_str(), false));
+  CHECK(inOrder(logSince(), {"LoadDLL (0, " + noLibrary + ", 0)", "Got JRE location " + noLibrary + " (java exe: 0)",
+                             "MinVersion: 1.5, MaxVersion: ", "ERROR: Could not get DLL-Handle.",
+                             "ERROR: Could not load functions"}));
+
+  // A given java executable below the minimum is unusable, and no search follows.
+  CHECK(!LoadDLL(false, (old + "\\bin\\java.exe").c_str(), true));
+  std::string log = logSince();
+  CHECK(inOrder(log, {"ERROR: Provided JVM unusable"}));
+  CHECK(log.find("Searching for a JVM") == std::string::npos);
+
+  // A JDK is required: only a home with lib\tools.jar qualifies, through jre\bin.
+  std::string jdk = root + "jdk";
+  runtime("jdk\\jre", "1.8.0_202");
+  configure({{126, "1.5"}, {131, "1"}, {128, "A" + good + ";A" + jdk}});
+  CHECK(!LoadDLL(false, nullptr, false));
+  write(jdk + "\\lib\\tools.jar", "");
+  CHECK(LoadDLL(false, nullptr, false));
+  CHECK(std::string(jvmHome()) == lower(jdk) + "\\jre\\bin\\..");
+  return checkSummary("search_tests");
+}
