@@ -64,40 +64,19 @@ target_link_libraries(launcher_test PRIVATE launcher_core)
 target_link_options(launcher_test PRIVATE -static -s -Wl,--gc-sections)
 
 # Windows unit tests of the code that needs Windows, run under Wine.
-add_executable(path_tests tests/win/path_tests.cpp)
-target_link_libraries(path_tests PRIVATE launcher_core)
-target_link_options(path_tests PRIVATE -static)
-add_test(NAME path_tests COMMAND path_tests)
-
-add_executable(log_error_tests tests/win/log_error_tests.cpp)
-target_link_libraries(log_error_tests PRIVATE launcher_core)
-target_link_options(log_error_tests PRIVATE -static)
-add_test(NAME log_error_tests COMMAND log_error_tests)
-
-add_executable(work_directory_tests tests/win/work_directory_tests.cpp)
-target_link_libraries(work_directory_tests PRIVATE launcher_core)
-target_link_options(work_directory_tests PRIVATE -static)
-add_test(NAME work_directory_tests COMMAND work_directory_tests)
-
-add_executable(library_loading_tests tests/win/library_loading_tests.cpp)
-target_link_libraries(library_loading_tests PRIVATE launcher_core)
-target_link_options(library_loading_tests PRIVATE -static)
-add_test(NAME library_loading_tests COMMAND library_loading_tests)
-
-add_executable(version_probe_tests tests/win/version_probe_tests.cpp)
-target_link_libraries(version_probe_tests PRIVATE launcher_core)
-target_link_options(version_probe_tests PRIVATE -static)
-add_test(NAME version_probe_tests COMMAND version_probe_tests)
-
-add_executable(pack200_tests tests/win/pack200_tests.cpp)
-target_link_libraries(pack200_tests PRIVATE launcher_core)
-target_link_options(pack200_tests PRIVATE -static)
-add_test(NAME pack200_tests COMMAND pack200_tests)
-
-add_executable(search_tests tests/win/search_tests.cpp)
-target_link_libraries(search_tests PRIVATE launcher_core)
-target_link_options(search_tests PRIVATE -static)
-add_test(NAME search_tests COMMAND search_tests)
+function(add_windows_test name)
+  add_executable(${name} tests/win/${name}.cpp)
+  target_link_libraries(${name} PRIVATE launcher_core)
+  target_link_options(${name} PRIVATE -static)
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
+add_windows_test(path_tests)
+add_windows_test(log_error_tests)
+add_windows_test(work_directory_tests)
+add_windows_test(library_loading_tests)
+add_windows_test(version_probe_tests)
+add_windows_test(pack200_tests)
+add_windows_test(search_tests)
 
 # Starts a program with the temporary directory and environment a test wants.
 add_executable(spawn tests/win/spawn.cpp)

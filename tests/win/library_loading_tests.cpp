@@ -5,6 +5,7 @@
 #include <string>
 
 #include "check.h"
+#include "test_files.h"
 #include "jvm/library_loading.h"
 #include "log/log.h"
 #include "media/configuration.h"
@@ -24,19 +25,6 @@ static std::string path() {
   char value[16384];
   DWORD n = GetEnvironmentVariableA("PATH", value, sizeof value);
   return n < sizeof value ? value : "";
-}
-
-static std::string logSince(size_t* mark) {
-  std::string text;
-  if (FILE* f = fopen(keepLog(), "rb")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    fclose(f);
-  }
-  std::string since = text.substr(*mark);
-  *mark = text.size();
-  return since;
 }
 
 static void setPreferredVariant(const char* variant) {
@@ -66,10 +54,10 @@ int main(int, char** argv) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   root = std::string(temp) + "library_loading_" + (wide ? "64" : "32") + "\\";
+  removeTree(root.substr(0, root.size() - 1));
   CreateDirectoryA(root.c_str(), nullptr);
   logMessage("start");
-  size_t mark = 0;
-  logSince(&mark);
+  logSince();
 
   // Only bin\client: hotspot is tried first, then client loads; PATH ends with the bin directory.
   put(ownJvm, "jre1\\bin\\client\\jvm.dll");
@@ -78,7 +66,7 @@ int main(int, char** argv) {
   LibraryHandle client = loadJvmDll((root + "jre1\\bin\\java.exe").c_str());
   CHECK(loadedFrom(client, "jre1\\bin\\client\\jvm.dll"));
   CHECK(path() == before + ";" + root + "jre1\\bin");
-  std::string log = logSince(&mark);
+  std::string log = logSince();
   CHECK(log.find("Setting PATH " + before + ";" + root + "jre1\\bin\r\n") != std::string::npos);
   CHECK(log.find("Trying " + root + "jre1\\bin\\hotspot\\jvm.dll (exists 0)\r\nTrying " + root +
                  "jre1\\bin\\client\\jvm.dll (exists 1)\r\n") != std::string::npos);
@@ -97,7 +85,7 @@ int main(int, char** argv) {
   LibraryHandle jdk = loadJvmDll((root + "jdk\\bin\\java.exe").c_str());
   CHECK(loadedFrom(jdk, "jdk\\jre\\bin\\server\\jvm.dll"));
   CHECK(path() == before + ";" + root + "jdk\\bin\\..\\jre\\bin");
-  log = logSince(&mark);
+  log = logSince();
   CHECK(log.find("Setting PATH " + before + "\r\n") != std::string::npos);
 
   // A library of the other bitness and one without the entry.
@@ -105,7 +93,7 @@ int main(int, char** argv) {
   before = path();
   CHECK(loadJvmDll((root + "jre3\\bin\\java.exe").c_str()) == nullptr);
   CHECK(path() == before);
-  log = logSince(&mark);
+  log = logSince();
   CHECK(log.find("Trying " + root + "jre3\\bin\\client\\jvm.dll (exists 1)") != std::string::npos);
   char system[MAX_PATH];
   GetSystemDirectoryA(system, sizeof system);

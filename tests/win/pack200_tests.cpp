@@ -5,6 +5,7 @@
 #include <string>
 
 #include "check.h"
+#include "test_files.h"
 #include "log/log.h"
 #include "media/configuration.h"
 #include "runtime/pack200.h"
@@ -13,34 +14,7 @@
 static std::string root;
 static std::string testUnpack;
 
-static std::string readAll(const std::string& path) {
-  std::string text;
-  if (FILE* f = fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    fclose(f);
-  }
-  return text;
-}
-
-static void write(const std::string& path, const std::string& text) {
-  for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1))
-    CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
-  FILE* f = fopen(path.c_str(), "wb");
-  fwrite(text.data(), 1, text.size(), f);
-  fclose(f);
-}
-
 static bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-static size_t logMark = 0;
-static std::string logSince() {
-  std::string text = readAll(keepLog());
-  std::string since = text.substr(logMark);
-  logMark = text.size();
-  return since;
-}
 
 static const char* const kJars[] = {"lib\\rt.jar",     "lib\\charsets.jar",        "lib\\plugin.jar",
                                     "lib\\deploy.jar", "lib\\ext\\localedata.jar", "lib\\jsse.jar"};
@@ -65,6 +39,8 @@ int main(int argc, char** argv) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   root = std::string(temp) + "pack200 " + (sizeof(void*) == 8 ? "64" : "32") + "\\";
+  bool child = argc == 3 && strcmp(argv[1], "expand") == 0;
+  if (!child) removeTree(root.substr(0, root.size() - 1));
   CreateDirectoryA(root.c_str(), nullptr);
 
   static char internal[] = "An internal error occurred (error code: {0})";
@@ -74,7 +50,7 @@ int main(int argc, char** argv) {
   tables.recordCount = 1;
   setConfiguration(tables);
   disableGuiErrorDisplay();
-  if (argc == 3 && strcmp(argv[1], "expand") == 0) {
+  if (child) {
     expandPackedRuntime(argv[2]);
     return 0;
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "check.h"
+#include "test_files.h"
 #include "jvm/search_sequence.h"
 #include "log/log.h"
 #include "media/configuration.h"
@@ -15,33 +16,6 @@
 
 static std::string root;
 static std::string runtimeDir;
-
-static std::string readAll(const std::string& path) {
-  std::string text;
-  if (FILE* f = fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    fclose(f);
-  }
-  return text;
-}
-
-static void write(const std::string& path, const std::string& text) {
-  for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1))
-    CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
-  FILE* f = fopen(path.c_str(), "wb");
-  fwrite(text.data(), 1, text.size(), f);
-  fclose(f);
-}
-
-static size_t logMark = 0;
-static std::string logSince() {
-  std::string text = readAll(keepLog());
-  std::string since = text.substr(logMark);
-  logMark = text.size();
-  return since;
-}
 
 static bool inOrder(const std::string& log, const std::vector<std::string>& lines) {
   size_t at = 0;
@@ -54,11 +28,6 @@ static bool inOrder(const std::string& log, const std::vector<std::string>& line
     at += line.size();
   }
   return true;
-}
-
-static std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 // A runtime home with bin\java.exe answering with version, and a loadable
@@ -99,6 +68,7 @@ int main(int, char** argv) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   root = std::string(temp) + "search " + (sizeof(void*) == 8 ? "64" : "32") + "\\";
+  removeTree(root.substr(0, root.size() - 1));
   CreateDirectoryA(root.c_str(), nullptr);
   disableGuiErrorDisplay();
   logMessage("start");

@@ -5,31 +5,13 @@
 #include <string>
 
 #include "check.h"
+#include "test_files.h"
 #include "jvm/version_probe.h"
 #include "log/log.h"
 #include "media/configuration.h"
 
 static std::string root;
 static std::string testJava;
-
-static std::string readAll(const std::string& path) {
-  std::string text;
-  if (FILE* f = fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    fclose(f);
-  }
-  return text;
-}
-
-static size_t logMark = 0;
-static std::string logSince() {
-  std::string text = readAll(keepLog());
-  std::string since = text.substr(logMark);
-  logMark = text.size();
-  return since;
-}
 
 static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -54,11 +36,6 @@ static int runsOf(const std::string& javaExe) {
   const std::string event = "\"event\":\"commandLine\"";
   for (size_t at = report.find(event); at != std::string::npos; at = report.find(event, at + 1)) ++n;
   return n;
-}
-
-static std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 static std::string cacheKey(const std::string& javaExe) {
@@ -95,6 +72,7 @@ int main(int, char** argv) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   root = std::string(temp) + "version probe " + (sizeof(void*) == 8 ? "64" : "32") + "\\";
+  removeTree(root.substr(0, root.size() - 1));
   CreateDirectoryA(root.c_str(), nullptr);
   setLauncherType("0");
   logMessage("start");

@@ -1,0 +1,69 @@
+// File helpers shared by the Windows test programs: whole files, the
+// launcher's own log read piece by piece, lower-casing as the path
+// operations do for ASCII.
+#pragma once
+
+#include <windows.h>
+#include <ctype.h>
+#include <stdio.h>
+
+#include <string>
+
+#include "log/log.h"
+
+inline std::string readAll(const std::string& path) {
+  std::string text;
+  if (FILE* f = fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    fclose(f);
+  }
+  return text;
+}
+
+// Writes text to path, creating the directories on the way.
+inline void write(const std::string& path, const std::string& text) {
+  for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1))
+    CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+  if (FILE* f = fopen(path.c_str(), "wb")) {
+    fwrite(text.data(), 1, text.size(), f);
+    fclose(f);
+  }
+}
+
+// What the log gained since the last call.
+inline std::string logSince() {
+  static size_t mark = 0;
+  std::string text = readAll(keepLog());
+  std::string since = text.size() >= mark ? text.substr(mark) : text;
+  mark = text.size();
+  return since;
+}
+
+// Removes a directory with everything below it, so that a test starts
+// from nothing even after an earlier run in the same Wine prefix.
+inline void removeTree(const std::string& directory) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = directory + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        removeTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(directory.c_str());
+}
+
+inline std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return text;
+}
