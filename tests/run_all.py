@@ -61,7 +61,7 @@ def main():
         passed, failed = step(title, command, counts)
         totals[0] += passed
         totals[1] += failed
-    print(f"all tests: {totals[0]} passed, {totals[1]} failed")
+    print(f"total: {totals[0]} passed, {totals[1]} failed")
     return 0 if totals[1] == 0 else 1
 
 
