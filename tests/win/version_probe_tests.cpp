@@ -158,6 +158,16 @@ int main(int, char** argv) {
   CHECK(canonical == lower(both.substr(0, both.size() - 8)) + "javaw.exe");
   setLauncherType("0");
 
+  // A runtime that never answers is ended after the minute, and nothing is
+  // cached. One bitness is enough for a case that waits that long.
+  if (sizeof(void*) == 8) {
+    std::string silent = runtime("jre silent", "versionSeconds=75");
+    RegDeleteTreeA(HKEY_CURRENT_USER, cacheKey(silent).c_str());
+    CHECK(!check(silent, ""));
+    CHECK(has(logSince(), "Exit Code 259\r\nTerminating process\r\ncouldn't get version\r\n"));
+    CHECK(RegOpenKeyExA(HKEY_CURRENT_USER, cacheKey(silent).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS);
+  }
+
   CHECK(!check(root + "missing\\bin\\java.exe", ""));
   CHECK(has(logSince(), "file doesn't exist\r\ncheckJavaExe returning 0\r\n"));
   return checkSummary("version_probe_tests");

@@ -640,7 +640,7 @@ def run_windows_tests(session, programs, stubs):
     for program in programs:
         if wine.pe_machine(program) == 0x14C and not can_run_32bit:
             continue
-        code, stdout, stderr = session.run(os.path.abspath(program), timeout=60)
+        code, stdout, stderr = session.run(os.path.abspath(program), timeout=240)
         text = stdout.decode(ANSI, "replace")
         print(f"{program}: " + text.strip().replace("\n", "\n    "))
         if code == 0:
