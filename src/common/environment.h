@@ -14,3 +14,7 @@ char* takeEnvironmentBlock();
 void releaseEnvironmentBlock(char* block);
 
 unsigned long currentProcessId();
+
+// Sets PATH in the process environment and in the C runtime's copy of it,
+// so that both hold the same value.
+void setPathEverywhere(const char* value);

@@ -26,3 +26,12 @@ void releaseEnvironmentBlock(char* block) {
 }
 
 unsigned long currentProcessId() { return GetCurrentProcessId(); }
+
+void setPathEverywhere(const char* value) {
+  SetEnvironmentVariableA("PATH", value);
+  // Too large for the stack of the threads that may call this.
+  static char entry[32768];
+  copyText(entry, sizeof entry, "PATH=");
+  appendText(entry, sizeof entry, value);
+  _putenv(entry);
+}

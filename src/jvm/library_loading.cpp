@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/environment.h"
 #include "common/text.h"
 #include "log/log.h"
 #include "media/configuration.h"
@@ -23,14 +24,9 @@ bool endsWith(const char* text, const char* tail) {
   return n >= m && strcmp(text + n - m, tail) == 0;
 }
 
-// Sets PATH in the process environment and in msvcrt's copy of it.
 void setPath(const char* value) {
   logMessage("Setting PATH %s", value);
-  SetEnvironmentVariableA("PATH", value);
-  static char entry[kPathCapacity + 8];
-  copyText(entry, sizeof entry, "PATH=");
-  appendText(entry, sizeof entry, value);
-  _putenv(entry);
+  setPathEverywhere(value);
 }
 
 }  // namespace

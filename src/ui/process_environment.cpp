@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/environment.h"
 #include "common/text.h"
 #include "log/log.h"
 #include "media/configuration.h"
@@ -14,7 +15,6 @@
 namespace {
 
 constexpr size_t kPathCapacity = 16384;
-constexpr size_t kPathEntryCapacity = 32768;
 
 }  // namespace
 
@@ -36,13 +36,8 @@ void setNativeLibraryPath() {
   DWORD n = GetEnvironmentVariableA("PATH", value + length, room);
   if (n >= room) value[length] = 0;
 
-  SetEnvironmentVariableA("PATH", value);
+  setPathEverywhere(value);
   logMessage("Setting PATH (native libs) %s", value);
-  // msvcrt keeps its own copy of the environment; both must agree.
-  static char entry[kPathEntryCapacity];
-  copyText(entry, sizeof entry, "PATH=");
-  appendText(entry, sizeof entry, value);
-  _putenv(entry);
 }
 
 bool attachConsole() {

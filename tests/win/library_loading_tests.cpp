@@ -28,13 +28,10 @@ static std::string path() {
 }
 
 static void setPreferredVariant(const char* variant) {
-  static char text[64];
-  static ConfigRecord record = {152, text};
-  snprintf(text, sizeof text, "%s", variant);
-  ConfigTables tables;
-  tables.records = &record;
-  tables.recordCount = variant[0] ? 1 : 0;
-  setConfiguration(tables);
+  if (variant[0])
+    installRecords({{152, variant}});
+  else
+    installRecords({});
 }
 
 static bool loadedFrom(LibraryHandle handle, const std::string& relative) {

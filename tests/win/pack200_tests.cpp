@@ -43,12 +43,7 @@ int main(int argc, char** argv) {
   if (!child) removeTree(root.substr(0, root.size() - 1));
   CreateDirectoryA(root.c_str(), nullptr);
 
-  static char internal[] = "An internal error occurred (error code: {0})";
-  static ConfigRecord record = {1009, internal};
-  ConfigTables tables;
-  tables.records = &record;
-  tables.recordCount = 1;
-  setConfiguration(tables);
+  installRecords({{1009, "An internal error occurred (error code: {0})"}});
   disableGuiErrorDisplay();
   if (child) {
     expandPackedRuntime(argv[2]);

@@ -43,20 +43,10 @@ static std::string runtime(const std::string& name, const std::string& version, 
   return home;
 }
 
-static std::vector<std::string> texts;
-static void configure(const std::vector<std::pair<int, std::string>>& records) {
-  static std::vector<ConfigRecord> table;
-  texts.clear();
-  texts.reserve(records.size() + 1);
-  table.clear();
-  for (const auto& r : records) texts.push_back(r.second);
-  texts.push_back(root);  // record 10003: location files below the scratch directory
-  for (size_t i = 0; i < records.size(); ++i) table.push_back({records[i].first, &texts[i][0]});
-  table.push_back({10003, &texts.back()[0]});
-  ConfigTables tables;
-  tables.records = table.data();
-  tables.recordCount = static_cast<int32_t>(table.size());
-  setConfiguration(tables);
+// Location files go below the scratch directory (record 10003).
+static void configure(std::vector<std::pair<int, std::string>> records) {
+  records.push_back({10003, root});
+  installRecords(records);
   determineLauncherKind();
 }
 

@@ -1,6 +1,6 @@
-// File helpers shared by the Windows test programs: whole files, the
-// launcher's own log read piece by piece, lower-casing as the path
-// operations do for ASCII.
+// Helpers shared by the Windows test programs: whole files, the launcher's
+// own log read piece by piece, lower-casing as the path operations do for
+// ASCII, and installing 8-bit config records.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +8,11 @@
 #include <stdio.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "log/log.h"
+#include "media/configuration.h"
 
 inline std::string readAll(const std::string& path) {
   std::string text;
@@ -66,4 +69,18 @@ inline void removeTree(const std::string& directory) {
 inline std::string lower(std::string text) {
   for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
   return text;
+}
+
+// Installs these 8-bit records (in this order) as the process configuration.
+inline void installRecords(const std::vector<std::pair<int, std::string>>& records) {
+  static std::vector<std::string> texts;
+  static std::vector<ConfigRecord> table;
+  texts.clear();
+  table.clear();
+  for (const auto& r : records) texts.push_back(r.second);
+  for (size_t i = 0; i < records.size(); ++i) table.push_back({records[i].first, &texts[i][0]});
+  ConfigTables tables;
+  tables.records = table.data();
+  tables.recordCount = static_cast<int32_t>(table.size());
+  setConfiguration(tables);
 }

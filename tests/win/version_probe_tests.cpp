@@ -45,15 +45,7 @@ static std::string cacheKey(const std::string& javaExe) {
   return key;
 }
 
-static void setLauncherType(const char* type) {
-  static char text[8];
-  static ConfigRecord record = {107, text};
-  snprintf(text, sizeof text, "%s", type);
-  ConfigTables tables;
-  tables.records = &record;
-  tables.recordCount = 1;
-  setConfiguration(tables);
-}
+static void setLauncherType(const char* type) { installRecords({{107, type}}); }
 
 static bool check(const std::string& javaExe, const char* min, bool allowBeta = true, bool useCache = true,
                   std::string* canonical = nullptr) {
