@@ -269,7 +269,7 @@ void buildClassPathOption(char* classPath, size_t capacity, const ClassPathOverr
 void assembleVmOptions(const char* const* propertyOptions, const ArgumentList* commandLine,
                        VmOptionList* list) {
   for (const char* const* option = propertyOptions; *option; ++option) appendCopy(list, *option);
-  ClassPathOverrides overrides;
+  ClassPathOverrides overrides = {};
   addConfiguredVmOptions(commandLine, list, &overrides);
   FILE* file = openDefaultVmOptionsFile();
   logMessage("default vmoptions file: %p", static_cast<void*>(file));

@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> bytes(data, data + size);
   FILE* file = size ? fmemopen(bytes.data(), size, "r") : nullptr;
   VmOptionList list;
-  ClassPathOverrides overrides;
+  ClassPathOverrides overrides = {};
   readVmOptionsFile(file, &list, &overrides);
   for (int i = 0; i < list.count; ++i) {
     const char* option = list.items[i];

@@ -104,7 +104,7 @@ class VmOptions : public ::testing::Test {
   }
 
   static Options include(const std::string& path) {
-    ClassPathOverrides overrides;
+    ClassPathOverrides overrides = {};
     VmOptionList list;
     addVmOption(("-include-options " + path).c_str(), &list, &overrides);
     Options options = optionsOf(list);
@@ -176,20 +176,20 @@ TEST_F(VmOptions, LinesOfAFile) {
       {"", {}},
   };
   for (const auto& c : cases) {
-    ClassPathOverrides overrides;
+    ClassPathOverrides overrides = {};
     EXPECT_EQ(readFile(c.content, &overrides), c.options) << c.content;
   }
 }
 
 TEST_F(VmOptions, ALineThatGrowsBySubstitutionIsCutAtTheBuffer) {
   fake::setEnvironment("BIG", std::string(9000, 'x'));
-  ClassPathOverrides overrides;
+  ClassPathOverrides overrides = {};
   EXPECT_EQ(readFile("-Dbig=${BIG}\n-Dnext\n", &overrides),
             (Options{"-Dbig=" + std::string(kTextCapacity - 7, 'x'), "-Dnext"}));
 }
 
 TEST_F(VmOptions, ClassPathFormsSetTheOverridesAndALaterOneWins) {
-  ClassPathOverrides overrides;
+  ClassPathOverrides overrides = {};
   EXPECT_EQ(readFile("-classpath C:\\one.jar\n-classpath/p p1.jar\n-classpath C:\\two.jar\n"
                      "-classpath/a s.jar\n-classpath/p p2.jar;p3.jar\n-Dother\n",
                      &overrides),
@@ -369,7 +369,7 @@ TEST_F(VmOptions, OverridesShapeTheClassPath) {
   };
   for (const auto& c : cases) {
     fake::setConfigRecords({{kRecord_classPath, c.entries}});
-    ClassPathOverrides overrides;
+    ClassPathOverrides overrides = {};
     copyText(overrides.prefix, sizeof overrides.prefix, c.prefix);
     copyText(overrides.replacement, sizeof overrides.replacement, c.replacement);
     copyText(overrides.suffix, sizeof overrides.suffix, c.suffix);
@@ -381,7 +381,7 @@ TEST_F(VmOptions, OverridesShapeTheClassPath) {
   // The suffix always follows a separator, even that of an empty class path.
   workDirectory()[0] = 0;
   fake::setConfigRecords({});
-  ClassPathOverrides overrides;
+  ClassPathOverrides overrides = {};
   copyText(overrides.suffix, sizeof overrides.suffix, "x.jar");
   std::vector<char> classPath(kClassPathCapacity);
   buildClassPathOption(classPath.data(), classPath.size(), overrides);
@@ -491,7 +491,7 @@ TEST_F(VmOptions, TheClassPathOptionIsCutAtItsBuffer) {
   EXPECT_EQ(a.options[0], expected.substr(0, kClassPathCapacity - 1));
 
   std::vector<char> small(40, '#');
-  ClassPathOverrides overrides;
+  ClassPathOverrides overrides = {};
   copyText(overrides.suffix, sizeof overrides.suffix, "suffix.jar");
   buildClassPathOption(small.data(), 32, overrides);
   EXPECT_STREQ(small.data(), expected.substr(0, 31).c_str());
