@@ -19,7 +19,7 @@ add_library(payload_reader STATIC ${PORTABLE_SOURCES} src/media/media_io_memory.
 target_include_directories(payload_reader PUBLIC src)
 
 # The launch code over the test doubles of tests/unit/fake_system.cpp.
-add_library(launch_core STATIC ${LAUNCH_SOURCES} tests/unit/fake_system.cpp)
+add_library(launch_core STATIC ${LAUNCH_SOURCES} src/runtime/tar_io_memory.cpp tests/unit/fake_system.cpp)
 target_include_directories(launch_core PUBLIC src tests/unit)
 target_link_libraries(launch_core PUBLIC payload_reader)
 

@@ -1,0 +1,42 @@
+// Builds ustar streams byte by byte for the archive reader's tests.
+#pragma once
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+namespace tar_bytes {
+
+// A 512-byte header; the checksum is left blank (the reader never reads it).
+inline std::string header(const std::string& name, char type, const std::string& sizeField,
+                          const std::string& prefix = "", const char* magic = "ustar") {
+  std::string block(512, '\0');
+  memcpy(&block[0], name.data(), name.size() < 100 ? name.size() : 100);
+  memcpy(&block[100], "0000644", 7);
+  memcpy(&block[124], sizeField.data(), sizeField.size() < 12 ? sizeField.size() : 12);
+  block[156] = type;
+  memcpy(&block[257], magic, strlen(magic));
+  memcpy(&block[345], prefix.data(), prefix.size() < 155 ? prefix.size() : 155);
+  return block;
+}
+
+inline std::string octal(size_t size) {
+  char field[13];
+  snprintf(field, sizeof field, "%011zo", size);
+  return field;
+}
+
+inline std::string padded(const std::string& data) {
+  return data + std::string((512 - data.size() % 512) % 512, '\0');
+}
+
+inline std::string file(const std::string& name, const std::string& data, const std::string& prefix = "") {
+  return header(name, '0', octal(data.size()), prefix) + padded(data);
+}
+
+inline std::string directory(const std::string& name) { return header(name, '5', octal(0)); }
+
+inline std::string end() { return std::string(1024, '\0'); }
+
+}  // namespace tar_bytes
