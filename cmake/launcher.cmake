@@ -17,11 +17,17 @@ set(LAUNCHER_SOURCES
   src/jvm/library_loading.cpp
   src/jvm/version_probe.cpp
   src/runtime/pack200.cpp
+  src/runtime/tar_io_win.cpp
   src/jvm/registry_search.cpp
   src/jvm/search_sequence.cpp
   src/ui/error_display.cpp
   src/ui/process_environment.cpp
   src/ui/single_instance.cpp
+  src/ui/install_marker.cpp
+  src/ui/progress_window.cpp
+  src/ui/runtime_question.cpp
+  src/runtime/included_runtime.cpp
+  src/windows/launch_pipeline.cpp
 )
 
 # The stub stays small: no exceptions, no RTTI, no unwind tables, msvcrt's
@@ -39,7 +45,8 @@ set(JDK_HOME /usr/lib/jvm/java-17-openjdk-amd64 CACHE PATH "JDK whose jni.h the 
 target_include_directories(launcher_core PUBLIC src src/jvm ${JDK_HOME}/include)
 target_compile_options(launcher_core PUBLIC ${STUB_COMPILE_OPTIONS})
 target_compile_definitions(launcher_core PUBLIC ${STUB_DEFINITIONS})
-target_link_libraries(launcher_core PUBLIC comctl32)
+# zlib reads the runtime archive; -static takes Debian's libz.a.
+target_link_libraries(launcher_core PUBLIC comctl32 z advapi32)
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(LAUNCHER_ICON ${CMAKE_BINARY_DIR}/launcher.ico)
@@ -49,19 +56,10 @@ add_custom_command(OUTPUT ${LAUNCHER_ICON}
 set_source_files_properties(src/resources/launcher.rc PROPERTIES
   OBJECT_DEPENDS "${LAUNCHER_ICON};${CMAKE_SOURCE_DIR}/src/resources/launcher.manifest")
 
-add_executable(launcher WIN32 src/windows/WinLoader.cpp src/windows/launch_pipeline.cpp src/resources/launcher.rc)
+add_executable(launcher WIN32 src/windows/WinLoader.cpp src/resources/launcher.rc)
 target_include_directories(launcher PRIVATE ${CMAKE_BINARY_DIR})
 target_link_libraries(launcher PRIVATE launcher_core)
 target_link_options(launcher PRIVATE -static -s -Wl,--gc-sections)
-
-# The same stub with the test hooks, for the cases that need the launch to
-# reach the Java side before the runtime search exists. Never in dist/.
-add_executable(launcher_test WIN32 src/windows/WinLoader.cpp src/windows/launch_pipeline.cpp
-  tests/win/test_launch_hook.cpp src/resources/launcher.rc)
-target_include_directories(launcher_test PRIVATE ${CMAKE_BINARY_DIR})
-target_compile_definitions(launcher_test PRIVATE LAUNCHER_TEST_HOOKS)
-target_link_libraries(launcher_test PRIVATE launcher_core)
-target_link_options(launcher_test PRIVATE -static -s -Wl,--gc-sections)
 
 # Windows unit tests of the code that needs Windows, run under Wine.
 function(add_windows_test name)

@@ -106,6 +106,8 @@ bool pendingException() { return env->ExceptionOccurred() != nullptr; }
 
 void setCreateJavaVM(CreateJavaVMFunction entry) { createEntry = entry; }
 
+bool hasCreateJavaVM() { return createEntry != nullptr; }
+
 void setJvmHome(const char* javaExecutable) {
   Text& home = jvmHomeDirectory();
   copyText(home, sizeof home, javaExecutable);

@@ -11,6 +11,8 @@ typedef jint(JNICALL* CreateJavaVMFunction)(JavaVM** vm, void** environment, voi
 
 // Stored by the runtime loading once GetProcAddress found the entry.
 void setCreateJavaVM(CreateJavaVMFunction entry);
+// Whether a runtime's library is loaded, so that a launch can be tried.
+bool hasCreateJavaVM();
 
 // The directory of the java executable followed by "..".
 void setJvmHome(const char* javaExecutable);

@@ -1,6 +1,9 @@
-// The launcher's entry: the start-up sequence as far as it is built.
+// The launcher's entry: the start-up sequence, then the launch pipeline in
+// one of its three forms.
 #include <windows.h>
 #include <commctrl.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include "common/text.h"
 #include "log/log.h"
@@ -9,7 +12,9 @@
 #include "media/paths.h"
 #include "media/record_ids.h"
 #include "ui/error_display.h"
+#include "ui/install_marker.h"
 #include "ui/process_environment.h"
+#include "ui/progress_window.h"
 #include "ui/single_instance.h"
 #include "windows/arguments.h"
 #include "windows/launch_pipeline.h"
@@ -45,6 +50,48 @@ void enterConfiguredWorkingDirectory() {
   SetCurrentDirectoryA(directory);
 }
 
+// Without the shutdown privilege enabled on the token the request is
+// always refused; its outcome is not looked at either way.
+void requestRestart() {
+  Sleep(5000);
+  HANDLE token;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
+      AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    CloseHandle(token);
+  }
+  ExitWindowsEx(EWX_REBOOT, 0);
+}
+
+void askAboutUnfinishedRun() {
+  if (runModes().quiet || !isInstallStarted()) return;
+  WideText text;
+  WideText caption;
+  configWString(kRecord_questionUnfinishedRun, text);
+  configWString(kRecord_caption, caption);
+  if (MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text), reinterpret_cast<const wchar_t*>(caption),
+                  MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+    runModes().manual = true;
+}
+
+void dispatch() {
+  if (runModes().quiet) {
+    logMessage("Quiet installer.");
+    runLaunchPipeline(nullptr);
+    return;
+  }
+  registerDialogClass();
+  if (configInt(kRecord_windowOnDemand) != 0) {
+    runLaunchPipeline(nullptr);
+    return;
+  }
+  // Without a progress window there is no work thread and so no launch.
+  if (runProgressWindow() == -1) exit(1);
+}
+
 [[noreturn]] void failConsole() {
   MessageBoxA(nullptr, "Error: Could not allocate console.", "quarrow", MB_OK);
   ExitProcess(1);
@@ -75,8 +122,13 @@ void scanSwitches(const ArgumentList& arguments) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int) {
+  if (strcmp(tail, "__qrw_reboot") == 0) requestRestart();
   logMessage("Init");
+  if (strncmp(tail, "__qrw_lang_restart", 18) == 0) {
+    runModes().languageRestart = true;
+    runModes().quiet = true;
+  }
   applyQuietSwitchesEarly();
   InitCommonControls();
   loadConfiguration();
@@ -89,7 +141,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   scanSwitches(arguments);
   if (!runModes().languageRestart) checkSingleInstance();
   logMessage("Init done");
-  runLaunchPipeline(nullptr);
+  askAboutUnfinishedRun();
+  dispatch();
   freeArgumentList(&arguments);
   return 0;
 }

@@ -23,6 +23,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import payload  # noqa: E402
+import runtimes  # noqa: E402
 import wine  # noqa: E402
 
 HEADER = re.compile(r"^Started executable (.+) at \w{3} \w{3} [ \d]\d \d\d:\d\d:\d\d \d{4}$")
@@ -64,7 +65,7 @@ class Runner:
 
     # --- preparing a case -------------------------------------------------
 
-    def build_installer(self, case, stub, directory):
+    def build_installer(self, case, stub, directory, manifest_data=None):
         for name, content in case.get("fixtures", {}).items():
             path = os.path.join(directory, name)
             os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -82,12 +83,33 @@ class Runner:
             return installer
         manifest = os.path.join(directory, "manifest.json")
         with open(manifest, "w", encoding="utf-8") as f:
-            json.dump(case.get("manifest", {}), f, ensure_ascii=False)
+            json.dump(manifest_data if manifest_data is not None else case.get("manifest", {}), f, ensure_ascii=False)
         result = subprocess.run([self.builder, "build", manifest, "-o", installer, "--stub", stub],
                                 capture_output=True, text=True)
         if result.returncode != 0:
             raise Failure(f"builder failed: {result.stderr.strip()}")
         return installer
+
+    def prepare_runtime(self, case, bits, directory, env):
+        """The test runtime of the stub's bitness, as the case wants it: a
+        scenario for it, a runtime tree in {directory}/rt that the search
+        finds through LANTOR_TEST_JRE, a "jre.tar.gz" among the included
+        files. Returns the manifest to build."""
+        manifest = copy.deepcopy(case.get("manifest", {}))
+        if "scenario" in case:
+            scenario = os.path.join(directory, "scenario.txt")
+            with open(scenario, "w", encoding="utf-8") as f:
+                f.write("report=report.jsonl\n")
+                f.writelines(f"{key}={value}\n" for key, value in case["scenario"].items())
+            env["LANTOR_TEST_SCENARIO"] = wine.windows_path(scenario)
+        if case.get("installedRuntime"):
+            runtimes.lay_out(self.build, bits, os.path.join(directory, "rt"))
+            env["LANTOR_TEST_JRE"] = wine.windows_path(os.path.join(directory, "rt"))
+            manifest.setdefault("records", {}).setdefault("jvmSearchSequence", "ELANTOR_TEST_JRE")
+        if "archive" in case:
+            runtimes.make_archive(case["archive"], self.build, bits, directory)
+            manifest.setdefault("files", []).append("jre.tar.gz")
+        return manifest
 
     @staticmethod
     def damage(installer, damage):
@@ -192,7 +214,8 @@ class Runner:
         values = {"exe": wine.windows_path(installer), "temp": wine.windows_path(temp_dir),
                   "semaphore": wine.windows_path(installer).lower().replace("\\", "_"),
                   "cwd": wine.windows_path(os.getcwd()),
-                  "exedir": wine.windows_path(os.path.dirname(installer)) + "\\"}
+                  "exedir": wine.windows_path(os.path.dirname(installer)) + "\\",
+                  "rt": wine.windows_path(os.path.join(directory, "rt"))}
         with open(installer, "rb") as f:
             data = f.read()
         values.update((k, str(v)) for k, v in payload.headers(data).items())
@@ -341,18 +364,10 @@ class Runner:
         temp_dir = os.path.join(directory, case.get("tempName", "tmp"))
         os.makedirs(temp_dir)
         bits = "32" if os.path.basename(stub) == "launcher.exe" else "64"
-        if case.get("testStub"):
-            stub = os.path.join(self.build, f"win{bits}", "launcher_test.exe")
-        installer = self.build_installer(case, stub, directory)
-        self.damage(installer, case.get("damage"))
         env = dict(case.get("env", {}))
-        if "scenario" in case:
-            scenario = os.path.join(directory, "scenario.txt")
-            with open(scenario, "w", encoding="utf-8") as f:
-                f.write("report=report.jsonl\n")
-                f.writelines(f"{key}={value}\n" for key, value in case["scenario"].items())
-            env["LANTOR_TEST_SCENARIO"] = wine.windows_path(scenario)
-            env["LANTOR_TEST_JVM"] = wine.windows_path(os.path.join(self.build, f"win{bits}", "runtime", "jvm.dll"))
+        manifest = self.prepare_runtime(case, bits, directory, env)
+        installer = self.build_installer(case, stub, directory, manifest)
+        self.damage(installer, case.get("damage"))
         gui = case.get("gui")
         with prefix_setup(self, case.get("prefix", {})) as windows_temp, \
                 first_copy(self, session, installer, case.get("holdInstance")) as held:
@@ -408,13 +423,17 @@ class Runner:
             while time.time() < deadline and not future.done():
                 found = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", os.path.basename(installer)],
                                        env=x_env, capture_output=True, text=True)
-                if found.stdout.split():
-                    window = found.stdout.split()[0]
+                # A box owned by the progress window comes second; the
+                # topmost window is listed last.
+                windows = found.stdout.split()
+                if len(windows) >= gui.get("windows", 1):
+                    window = windows[-1]
                     break
                 time.sleep(0.2)
             if window and gui.get("screenshot"):
                 time.sleep(0.5)
-                subprocess.run(["import", "-window", window, os.path.join(directory, "screenshot.png")],
+                subprocess.run(["import", "-window", "root" if gui.get("windows", 1) > 1 else window,
+                                os.path.join(directory, "screenshot.png")],
                                env=x_env, check=False)
             for key in gui.get("keys", []):
                 if window:

@@ -1,0 +1,111 @@
+#include "ui/progress_window.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "common/text.h"
+#include "log/log.h"
+#include "media/configuration.h"
+#include "media/record_ids.h"
+#include "ui/error_display.h"
+#include "ui/install_marker.h"
+#include "ui/runtime_question.h"
+#include "windows/launch_pipeline.h"
+
+namespace {
+
+const char kDialogClass[] = "MyDialogClass";
+// The dialog manager's window extra bytes: DLGWINDOWEXTRA of the Windows
+// SDK, which mingw-w64's header gives as 30 on 64 bits too.
+constexpr int kDialogWindowExtra = sizeof(void*) == 8 ? 48 : 30;
+// Sent by the work thread when the pipeline returned: the launch is over.
+constexpr UINT kPipelineReturned = WM_APP + 1;
+
+DWORD WINAPI runPipelineThread(void* window) {
+  runLaunchPipeline(window);
+  SendMessageA(static_cast<HWND>(window), kPipelineReturned, 0, 0);
+  return 0;
+}
+
+void setWideText(HWND window, int control, int32_t record) {
+  WideText text;
+  configWString(record, text);
+  const wchar_t* wide = reinterpret_cast<const wchar_t*>(text);
+  if (control)
+    SetDlgItemTextW(window, control, wide);
+  else
+    SetWindowTextW(window, wide);
+}
+
+void initialise(HWND window) {
+  centerWindow(window);
+  setErrorOwner(window);
+  SendDlgItemMessageA(window, kProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  setWideText(window, kProgressText, kRecord_progressText);
+  setWideText(window, 0, kRecord_caption);
+  setWideText(window, IDCANCEL, kRecord_labelCancel);
+  LPTHREAD_START_ROUTINE work = configInt(kRecord_windowOnDemand) ? askForRuntime : runPipelineThread;
+  HANDLE thread = CreateThread(nullptr, 0, work, window, 0, nullptr);
+  if (thread) CloseHandle(thread);
+}
+
+}  // namespace
+
+void registerDialogClass() {
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_DBLCLKS | CS_SAVEBITS | CS_BYTEALIGNWINDOW;
+  windowClass.lpfnWndProc = DefDlgProcA;
+  windowClass.cbWndExtra = kDialogWindowExtra;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(1001));
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = kDialogClass;
+  RegisterClassA(&windowClass);
+}
+
+INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      initialise(window);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        logMessage("Canceled installer");
+        setInstallStarted(false);
+        EndDialog(window, LOWORD(wParam));
+        return TRUE;
+      }
+      return FALSE;
+    case kPipelineReturned:
+      EndDialog(window, 0);
+      return TRUE;
+    case WM_DESTROY:
+      // Later errors are shown without an owner rather than not at all.
+      setErrorOwner(nullptr);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR runProgressWindow() {
+  INT_PTR result =
+      DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgressDialog), nullptr, progressDialogProc, 0);
+  if (result == -1) logError("Could not show the progress window (error %lu)", GetLastError());
+  return result;
+}
+
+void centerWindow(HWND window) {
+  HWND reference = GetParent(window);
+  if (!reference) reference = GetDesktopWindow();
+  RECT outer;
+  RECT own;
+  GetWindowRect(reference, &outer);
+  GetWindowRect(window, &own);
+  int width = own.right - own.left;
+  int height = own.bottom - own.top;
+  int left = outer.left + ((outer.right - outer.left) - width) / 2;
+  int top = outer.top + ((outer.bottom - outer.top) - height) / 2;
+  SetWindowPos(window, HWND_TOP, left, top, 0, 0, SWP_NOSIZE);
+}
