@@ -20,6 +20,8 @@
 //   destroySeconds=0        DestroyJavaVM waits that long before it returns
 //   allocation=ok|arrays|strings  NewObjectArray or NewString answer null,
 //                                 as a virtual machine out of memory does
+//   installStarted=clear|keep  main clears the launcher's InstallStarted
+//                                 mark, as the Java side does once it runs
 //   report=PATH             see scenario.h
 // Any function-table slot the launcher is not expected to use reports its
 // index and ends the process with exit code 99.
@@ -298,7 +300,33 @@ void reportReturn(const char* method, const char* value) {
   writeLine(line);
 }
 
+// The launcher's mark of a launch that has not reached the Java side: what
+// main finds is reported, then cleared unless the scenario keeps it.
+void handleInstallStarted() {
+  HKEY key;
+  DWORD value = 0;
+  bool present = false;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\orlinde\\lantor", 0, KEY_READ | KEY_SET_VALUE, &key) ==
+      ERROR_SUCCESS) {
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    present = RegQueryValueExA(key, "InstallStarted", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+                  ERROR_SUCCESS && type == REG_DWORD;
+    if (present && !scenarioIs("installStarted", "keep", "clear")) {
+      DWORD cleared = 0;
+      RegSetValueExA(key, "InstallStarted", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&cleared), sizeof cleared);
+    }
+    RegCloseKey(key);
+  }
+  ReportLine line;
+  beginLine(line, "installStarted");
+  addKey(line, "value");
+  addNumber(line, present ? static_cast<long long>(value) : -1);
+  writeLine(line);
+}
+
 void runMain() {
+  handleInstallStarted();
   if (scenarioIs("window", "show", "none")) showWindow();
   Sleep(static_cast<DWORD>(scenarioNumber("mainSeconds", 0)) * 1000);
   if (scenarioIs("main", "throw", "return")) {

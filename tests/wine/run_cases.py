@@ -109,7 +109,24 @@ class Runner:
         if "archive" in case:
             runtimes.make_archive(case["archive"], self.build, bits, directory)
             manifest.setdefault("files", []).append("jre.tar.gz")
+        if "cwd" in case:
+            cwd = os.path.join(directory, case["cwd"])
+            os.makedirs(cwd, exist_ok=True)
+            if case.get("cwdRuntime"):
+                runtimes.lay_out(self.build, bits, os.path.join(cwd, "jre"))
+            if "cwdArchive" in case:
+                runtimes.make_archive(case["cwdArchive"], self.build, bits, cwd)
         return manifest
+
+    MARKER_KEY = "HKCU\\SOFTWARE\\orlinde\\lantor"
+
+    def set_marker(self, session, case):
+        """The InstallStarted mark before the run: as the case sets it, else
+        absent, so that no unfinished-run question comes up unasked."""
+        if "installStarted" in case:
+            session.reg_add(self.MARKER_KEY, "InstallStarted", case["installStarted"], "REG_DWORD")
+        else:
+            session.reg_delete(self.MARKER_KEY, "InstallStarted")
 
     @staticmethod
     def damage(installer, damage):
@@ -207,15 +224,17 @@ class Runner:
             text = text.replace("{" + key + "}", value)
         return text
 
-    def check(self, case, expect, result, installer, temp_dir, box_text, directory, held=None):
+    def check(self, case, expect, result, installer, temp_dir, boxes, directory, held=None, observed=None):
         code, stdout, stderr = result
         problems = []
+        if "installStarted" in expect and observed.get("installStarted") != expect["installStarted"]:
+            problems.append(f"InstallStarted is {observed['installStarted']!r}, expected {expect['installStarted']!r}")
         logs = self.find_logs(temp_dir, case)
         values = {"exe": wine.windows_path(installer), "temp": wine.windows_path(temp_dir),
                   "semaphore": wine.windows_path(installer).lower().replace("\\", "_"),
-                  "cwd": wine.windows_path(os.getcwd()),
+                  "cwd": wine.windows_path(os.path.join(directory, case["cwd"]) if "cwd" in case else os.getcwd()),
                   "exedir": wine.windows_path(os.path.dirname(installer)) + "\\",
-                  "rt": wine.windows_path(os.path.join(directory, "rt"))}
+                  "rt": wine.windows_path(os.path.join(directory, "rt")), "bits": (observed or {}).get("bits", "")}
         with open(installer, "rb") as f:
             data = f.read()
         values.update((k, str(v)) for k, v in payload.headers(data).items())
@@ -243,7 +262,7 @@ class Runner:
                     problems.append(f"{stream} {actual!r} does not match {expect[stream + 'Pattern']!r}")
             elif actual != self.expand(expect.get(stream, ""), values):
                 problems.append(f"{stream} {actual!r}, expected {self.expand(expect.get(stream, ''), values)!r}")
-        kept = expect.get("logKept", any(k in expect for k in ("log", "logHas", "logPatterns")))
+        kept = expect.get("logKept", any(k in expect for k in ("log", "logHas", "logPatterns", "logLacks")))
         if kept == "any":
             kept = len(logs) == 1
         if kept and len(logs) != 1:
@@ -263,6 +282,9 @@ class Runner:
                     if position == len(lines):
                         problems.append(f"log lacks a line matching {pattern!r} (in order)")
                         break
+                for unwanted in expect.get("logLacks", []):
+                    if self.expand(unwanted, values) in lines:
+                        problems.append(f"log has {unwanted!r}")
                 position = 0
                 for wanted in expect.get("logHas", []):
                     wanted = self.expand(wanted, values)
@@ -278,12 +300,26 @@ class Runner:
         for relative in expect.get("absentFiles", []):
             if os.path.exists(os.path.join(directory, relative)):
                 problems.append(f"{relative} exists")
+        for relative, content in expect.get("workContains", {}).items():
+            path = os.path.join(self.unix_path(values["work"]), relative.replace("\\", "/")) if values.get("work") else None
+            if not path or not os.path.isfile(path):
+                problems.append(f"work directory lacks {relative}")
+            elif content is not None and open(path, "rb").read() != content.encode("utf-8"):
+                problems.append(f"{relative} differs")
+        for relative in expect.get("workLacks", []):
+            if values.get("work") and os.path.exists(os.path.join(self.unix_path(values["work"]), relative.replace("\\", "/"))):
+                problems.append(f"work directory holds {relative}")
         if "workFiles" in expect:
             problems += self.check_work_files(expect["workFiles"], values.get("work"), temp_dir, directory)
         if "box" in expect:
             wanted = self.expand(expect["box"], values)
-            if box_text != wanted:
-                problems.append(f"message box {box_text!r}, expected {wanted!r}")
+            first = boxes[0] if boxes else None
+            if first != wanted:
+                problems.append(f"message box {first!r}, expected {wanted!r}")
+        if "boxes" in expect:
+            wanted = [self.expand(b, values) for b in expect["boxes"]]
+            if boxes != wanted:
+                problems.append(f"message boxes {boxes!r}, expected {wanted!r}")
         if problems:
             raise Failure("; ".join(problems))
 
@@ -373,11 +409,18 @@ class Runner:
                 first_copy(self, session, installer, case.get("holdInstance")) as held:
             run_temp = windows_temp or temp_dir
             first = self.start_first_copy(session, case, installer, directory, env) if case.get("runningFirstCopy") else None
+            cwd = os.path.join(directory, case["cwd"]) if "cwd" in case else None
+            if gui or display or "installStarted" in case or "installStarted" in case.get("expect", {}):
+                self.set_marker(session, case)
             if gui:
-                result, box_text = self.run_dialog(session, case, installer, run_temp, env, display, directory)
+                result, boxes = self.run_dialog(session, case, installer, run_temp, env, display, directory, cwd)
             else:
-                result = session.run(installer, case.get("tail", ""), run_temp, env, case.get("timeout", 30))
-                box_text = None
+                result = session.run(installer, case.get("tail", ""), run_temp, env, case.get("timeout", 30), cwd=cwd)
+                boxes = None
+            observed = {"bits": bits}
+            if "installStarted" in case.get("expect", {}):
+                observed["installStarted"] = session.reg_query(self.MARKER_KEY, "InstallStarted")
+                session.reg_delete(self.MARKER_KEY, "InstallStarted")
             # Checked before the prefix is put back: the files may live there.
             if windows_temp:
                 temp_dir = self.unix_path(windows_temp)
@@ -387,7 +430,7 @@ class Runner:
                 code = first.result(timeout=120)[0]
                 if code != 0:
                     raise Failure(f"the first copy ended with {code}")
-            self.check(case, case.get("expect", {}), result, installer, temp_dir, box_text, directory, held)
+            self.check(case, case.get("expect", {}), result, installer, temp_dir, boxes, directory, held, observed)
 
     def start_first_copy(self, session, case, installer, directory, env):
         """Starts the same installer, whose Java side stays in main for a
@@ -405,50 +448,50 @@ class Runner:
             time.sleep(0.1)
         raise Failure("the first copy never reached main")
 
-    def run_dialog(self, session, case, installer, temp_dir, env, display, directory):
-        """Runs a case that opens a message box: waits for the window, takes
-        a screenshot, presses the keys and reads the box's text from Wine's
-        message-box trace."""
-        gui = case["gui"]
+    def run_dialog(self, session, case, installer, temp_dir, env, display, directory, cwd=None):
+        """Runs a case that opens message boxes: for each step (the case's
+        "gui", then each of its "then"), waits for a new window, takes a
+        screenshot, presses the keys. Reads the boxes' texts from Wine's
+        message-box trace; the first is the case's "box", all are "boxes"."""
+        steps = [case["gui"]] + case["gui"].get("then", [])
 
         def run():
             return session.run(installer, case.get("tail", ""), temp_dir, env, case.get("timeout", 60),
-                               wine_debug="-all,trace+msgbox")
+                               wine_debug="-all,trace+msgbox", cwd=cwd)
 
+        seen = set()
         with concurrent.futures.ThreadPoolExecutor(1) as pool:
             future = pool.submit(run)
             x_env = dict(os.environ, DISPLAY=display)
-            window = None
-            deadline = time.time() + 30
-            while time.time() < deadline and not future.done():
-                found = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", os.path.basename(installer)],
-                                       env=x_env, capture_output=True, text=True)
-                # A box owned by the progress window comes second; the
-                # topmost window is listed last.
-                windows = found.stdout.split()
-                if len(windows) >= gui.get("windows", 1):
-                    window = windows[-1]
-                    break
-                time.sleep(0.2)
-            if window and gui.get("screenshot"):
-                time.sleep(0.5)
-                subprocess.run(["import", "-window", "root" if gui.get("windows", 1) > 1 else window,
-                                os.path.join(directory, "screenshot.png")],
-                               env=x_env, check=False)
-            for key in gui.get("keys", []):
-                if window:
+            for number, step in enumerate(steps):
+                window = None
+                deadline = time.time() + 30
+                while time.time() < deadline and not future.done():
+                    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname",
+                                            os.path.basename(installer)], env=x_env, capture_output=True, text=True)
+                    # A box owned by the progress window comes after it;
+                    # the topmost window is listed last.
+                    windows = [w for w in found.stdout.split() if w not in seen]
+                    if len(windows) >= step.get("windows", 1):
+                        window = windows[-1]
+                        break
+                    time.sleep(0.2)
+                if not window:
+                    future.result()
+                    raise Failure(f"no window appeared for step {number + 1}")
+                seen.add(window)
+                if step.get("screenshot"):
+                    time.sleep(0.5)
+                    subprocess.run(["import", "-window", "root" if step.get("windows", 1) > 1 else window,
+                                    os.path.join(directory, f"screenshot{number or ''}.png")], env=x_env, check=False)
+                for key in step.get("keys", []):
                     subprocess.run(["xdotool", "key", "--window", window, key], env=x_env, capture_output=True)
                     time.sleep(0.3)
             code, stdout, stderr = future.result()
-        if not window:
-            raise Failure("no message box appeared")
         trace = stderr.decode(ANSI, "replace")
-        box_text = None
-        match = re.search(r'trace:msgbox:\w+ L"((?:[^"\\]|\\.)*)"', trace)
-        if match:
-            box_text = unescape_trace(match.group(1))
+        boxes = [unescape_trace(m.group(1)) for m in re.finditer(r'trace:msgbox:\w+ L"((?:[^"\\]|\\.)*)"', trace)]
         wine_lines = [l for l in trace.splitlines(True) if not re.match(r"^[0-9a-f]{4}:", l)]
-        return (code, stdout, "".join(wine_lines).encode(ANSI, "replace")), box_text
+        return (code, stdout, "".join(wine_lines).encode(ANSI, "replace")), boxes
 
 
 class Skip(Exception):
@@ -637,9 +680,12 @@ def run_group(runner, session, cases, stubs, display=None, workers=3):
             failed += 1
             print(f"FAIL {label}\n     {e}")
 
-    # Cases that change the prefix run alone, after the others.
-    shared = [j for j in jobs if not j[1].get("exclusive")]
-    alone = [j for j in jobs if j[1].get("exclusive")]
+    # Cases that change the prefix run alone, after the others; so do those
+    # that set or read the InstallStarted mark, which every launch writes.
+    def alone_case(case):
+        return case.get("exclusive") or "installStarted" in case or "installStarted" in case.get("expect", {})
+    shared = [j for j in jobs if not alone_case(j[1])]
+    alone = [j for j in jobs if alone_case(j[1])]
     with concurrent.futures.ThreadPoolExecutor(1 if display else workers) as pool:
         futures = {pool.submit(runner.run_case, session, case, stub, directory, display): (stub, case)
                    for stub, case, directory in shared}

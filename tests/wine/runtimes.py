@@ -25,11 +25,16 @@ def lay_out(build, bits, root):
 
 def _python_archive(spec, build, bits):
     """Entries in order: {"name", "type": file|dir|symlink|link, "data" or
-    "program", "linkname", "sizeField"}; ustar unless "format" says gnu."""
+    "program", "linkname"}, behind the test runtime's when "runtime" is
+    set; ustar unless "format" says gnu; "writeTar" patches the tar bytes."""
     raw = io.BytesIO()
     tar_format = tarfile.GNU_FORMAT if spec.get("format") == "gnu" else tarfile.USTAR_FORMAT
+    entries = list(spec.get("entries", []))
+    if spec.get("runtime"):
+        entries = [{"name": "bin/", "type": "dir"}, {"name": "bin/client/", "type": "dir"}] + \
+            [{"name": path, "program": name} for path, name in TREE.items()] + entries
     with tarfile.open(fileobj=raw, mode="w", format=tar_format) as archive:
-        for entry in spec.get("entries", []):
+        for entry in entries:
             info = tarfile.TarInfo(entry["name"])
             kind = entry.get("type", "file")
             data = b""
@@ -65,7 +70,7 @@ def _gnu_archive(spec, build, bits, work):
         os.makedirs(os.path.dirname(target), exist_ok=True)
         with open(target, "w", encoding="utf-8") as f:
             f.write(text)
-    members = sorted(os.listdir(tree)) or []
+    members = spec.get("members", sorted(os.listdir(tree)))
     command = ["tar", "-cf", "-", "-C", tree] + spec.get("tarOptions", []) + (members or ["--files-from=/dev/null"])
     return subprocess.run(command, check=True, capture_output=True).stdout
 

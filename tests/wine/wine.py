@@ -103,7 +103,7 @@ class WineSession:
             subprocess.run([WINESERVER, option], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=60)
 
-    def run(self, program, tail="", temp_dir=None, env=None, timeout=30, wine_debug=None):
+    def run(self, program, tail="", temp_dir=None, env=None, timeout=30, wine_debug=None, cwd=None):
         """Runs program with the command tail written exactly as given, with
         TMP and TEMP pointing at temp_dir. Returns (exit code, stdout, stderr)
         as bytes; exit code 124 means the program was ended at the timeout."""
@@ -117,7 +117,7 @@ class WineSession:
         if wine_debug:
             run_env["WINEDEBUG"] = wine_debug
         result = subprocess.run([loader, self.spawn[loader]], env=run_env, capture_output=True,
-                                timeout=timeout + 30)
+                                timeout=timeout + 30, cwd=cwd)
         return result.returncode, result.stdout, result.stderr
 
     def wine(self, *arguments, timeout=60):
