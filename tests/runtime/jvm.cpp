@@ -20,8 +20,9 @@
 //   destroySeconds=0        DestroyJavaVM waits that long before it returns
 //   allocation=ok|arrays|strings  NewObjectArray or NewString answer null,
 //                                 as a virtual machine out of memory does
-//   installStarted=clear|keep  main clears the launcher's InstallStarted
-//                                 mark, as the Java side does once it runs
+//   installStarted=ignore|report|clear  main reports the launcher's
+//                                 InstallStarted mark; clear also clears it,
+//                                 as the Java side does once it runs
 //   report=PATH             see scenario.h
 // Any function-table slot the launcher is not expected to use reports its
 // index and ends the process with exit code 99.
@@ -301,8 +302,9 @@ void reportReturn(const char* method, const char* value) {
 }
 
 // The launcher's mark of a launch that has not reached the Java side: what
-// main finds is reported, then cleared unless the scenario keeps it.
+// main finds is reported, and cleared when the scenario says so.
 void handleInstallStarted() {
+  if (scenarioIs("installStarted", "ignore", "ignore")) return;
   HKEY key;
   DWORD value = 0;
   bool present = false;
@@ -312,7 +314,7 @@ void handleInstallStarted() {
     DWORD type = 0;
     present = RegQueryValueExA(key, "InstallStarted", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
                   ERROR_SUCCESS && type == REG_DWORD;
-    if (present && !scenarioIs("installStarted", "keep", "clear")) {
+    if (present && scenarioIs("installStarted", "clear", "ignore")) {
       DWORD cleared = 0;
       RegSetValueExA(key, "InstallStarted", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&cleared), sizeof cleared);
     }

@@ -227,6 +227,12 @@ class Runner:
     def check(self, case, expect, result, installer, temp_dir, boxes, directory, held=None, observed=None):
         code, stdout, stderr = result
         problems = []
+        for wanted in expect.get("traceHas", []):
+            if wanted not in observed.get("trace", ""):
+                problems.append(f"Wine's trace lacks {wanted!r}")
+        for unwanted in expect.get("traceLacks", []):
+            if unwanted in observed.get("trace", ""):
+                problems.append(f"Wine's trace has {unwanted!r}")
         if "installStarted" in expect and observed.get("installStarted") != expect["installStarted"]:
             problems.append(f"InstallStarted is {observed['installStarted']!r}, expected {expect['installStarted']!r}")
         logs = self.find_logs(temp_dir, case)
@@ -415,9 +421,12 @@ class Runner:
             if gui:
                 result, boxes = self.run_dialog(session, case, installer, run_temp, env, display, directory, cwd)
             else:
-                result = session.run(installer, case.get("tail", ""), run_temp, env, case.get("timeout", 30), cwd=cwd)
+                result = session.run(installer, case.get("tail", ""), run_temp, env, case.get("timeout", 30), cwd=cwd,
+                                     wine_debug="-all,trace+process" if case.get("processTrace") else None)
                 boxes = None
-            observed = {"bits": bits}
+            if case.get("processTrace"):
+                result, observed_trace = split_trace(result)
+            observed = {"bits": bits, "trace": observed_trace if case.get("processTrace") else ""}
             if "installStarted" in case.get("expect", {}):
                 observed["installStarted"] = session.reg_query(self.MARKER_KEY, "InstallStarted")
                 session.reg_delete(self.MARKER_KEY, "InstallStarted")
@@ -492,6 +501,15 @@ class Runner:
         boxes = [unescape_trace(m.group(1)) for m in re.finditer(r'trace:msgbox:\w+ L"((?:[^"\\]|\\.)*)"', trace)]
         wine_lines = [l for l in trace.splitlines(True) if not re.match(r"^[0-9a-f]{4}:", l)]
         return (code, stdout, "".join(wine_lines).encode(ANSI, "replace")), boxes
+
+
+def split_trace(result):
+    """Wine's trace lines ("0123:trace:...") apart from the program's error stream."""
+    code, stdout, stderr = result
+    lines = stderr.decode(ANSI, "replace").splitlines(True)
+    trace = "".join(l for l in lines if re.match(r"^[0-9a-f]{4}:", l))
+    rest = "".join(l for l in lines if not re.match(r"^[0-9a-f]{4}:", l))
+    return (code, stdout, rest.encode(ANSI, "replace")), trace
 
 
 class Skip(Exception):
@@ -727,7 +745,10 @@ def main():
     args = parser.parse_args()
     runner = Runner(args)
     cases = load_cases(args.cases, args.selected)
-    plain = [c for c in cases if not c.get("gui") and not c.get("display")]
+    # A case whose run may end the prefix's session (the restart request)
+    # gets a prefix of its own.
+    own = [c for c in cases if c.get("prefixOfItsOwn")]
+    plain = [c for c in cases if not c.get("gui") and not c.get("display") and not c.get("prefixOfItsOwn")]
     dialogs = [c for c in cases if c.get("gui") or c.get("display")]
     spawn = (os.path.join(runner.build, "win32", "spawn.exe"), os.path.join(runner.build, "win64", "spawn.exe"))
 
@@ -750,6 +771,13 @@ def main():
         finally:
             session.stop()
             display.stop()
+    if own:
+        session = wine.WineSession(runner.build, *spawn, prefix="wineprefix-own")
+        try:
+            p, f = run_group(runner, session, own, stubs)
+            passed, failed = passed + p, failed + f
+        finally:
+            session.stop()
     print(f"wine cases: {passed} passed, {failed} failed")
     return 0 if failed == 0 else 1
 

@@ -57,8 +57,8 @@ class WineSession:
     first program ran without a display can never show dialogs, so dialog
     tests get a session of their own, started with the display set."""
 
-    def __init__(self, build_dir, spawn32, spawn64, display=None, drives=None):
-        self.prefix = os.path.join(os.path.abspath(build_dir), "wineprefix")
+    def __init__(self, build_dir, spawn32, spawn64, display=None, drives=None, prefix="wineprefix"):
+        self.prefix = os.path.join(os.path.abspath(build_dir), prefix)
         self.spawn = {WINE32: spawn32, WINE64: spawn64}
         self.env = dict(os.environ)
         for name in ("DISPLAY", "http_proxy", "https_proxy", "LANTOR_LOG", "QUARROW_LOG",
