@@ -13,7 +13,13 @@ namespace {
 constexpr int kProgressBar = 1001;
 }
 
-TarArchive* openTarArchive(const char* path) { return reinterpret_cast<TarArchive*>(gzopen(path, "rb")); }
+// A larger input buffer than zlib's 8 KB: fewer reads for a runtime of
+// many megabytes.
+TarArchive* openTarArchive(const char* path) {
+  gzFile archive = gzopen(path, "rb");
+  if (archive) gzbuffer(archive, 128 * 1024);
+  return reinterpret_cast<TarArchive*>(archive);
+}
 
 int readTarArchive(TarArchive* archive, void* buffer, unsigned size) {
   return gzread(reinterpret_cast<gzFile>(archive), buffer, size);
