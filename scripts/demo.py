@@ -1,79 +1,102 @@
 #!/usr/bin/env python3
-"""Builds the demo installer from demo/manifest.json with the builder,
-shows what the builder wrote, runs it under Wine and prints what happened:
-the exit code, the launcher's log and the files it extracted."""
+"""Builds the demo installer from demo/manifest.json with the builder, with
+a small runtime tree of the test runtime included as "jre.tar.gz", shows
+what the builder wrote, runs it under Wine with arguments outside ASCII,
+and prints what happened: the exit code, the launcher's log, the work
+directory and what the Java side received."""
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
+import runtimes  # noqa: E402
 import wine  # noqa: E402
+
+ARGUMENTS = '--user "Grüße aus Köln" 東京 Ж'
+
+
+def build_installer(out_dir, build):
+    with open(os.path.join(ROOT, "demo", "manifest.json"), encoding="utf-8") as f:
+        manifest = json.load(f)
+    demo_dir = os.path.join(ROOT, "demo")
+    manifest["files"] = [os.path.join(demo_dir, name) for name in manifest["files"]]
+    manifest["javaBlock"] = os.path.join(demo_dir, manifest["javaBlock"])
+    # The runtime the installer carries: the 64-bit test runtime, packed by GNU tar and gzip.
+    manifest["files"].append(runtimes.make_archive({}, build, "64", out_dir))
+    path = os.path.join(out_dir, "manifest.json")
+    with open(path, "w", encoding="utf-8") as f:
+        json.dump(manifest, f, ensure_ascii=False, indent=1)
+    installer = os.path.join(out_dir, "demo-setup.exe")
+    builder = os.path.join(ROOT, "dist", "ltrbuild")
+    subprocess.run([builder, "build", path, "-o", installer, "--stub", os.path.join(ROOT, "dist", "launcher64.exe")],
+                   check=True)
+    subprocess.run([builder, "inspect", installer], check=True)
+    return installer
+
+
+def show_work_directory(path):
+    print(f"\nwork directory {wine.windows_path(path)}:")
+    for folder, directories, files in os.walk(path):
+        directories.sort()
+        for name in sorted(files):
+            full = os.path.join(folder, name)
+            print(f"  {os.path.relpath(full, path):28} {os.path.getsize(full):8} bytes")
+
+
+def show_java_side(report):
+    print("\n== what the Java side received (the test runtime's report)")
+    with open(report, encoding="ascii") as f:
+        events = [json.loads(line) for line in f]
+    for event in events:
+        if event["event"] == "option":
+            print(f"  VM option {event['index']}: {event['optionString']}")
+        if event["event"].startswith("CallStaticVoidMethod") and event.get("method") == "main":
+            print(f"  {event['class']}.main received:")
+            for number, argument in enumerate(event["args"]):
+                print(f"    {number}: {argument}")
 
 
 def main():
     out_dir = os.path.join(ROOT, "build", "demo")
-    os.makedirs(out_dir, exist_ok=True)
-    installer = os.path.join(out_dir, "demo-setup.exe")
-    builder = os.path.join(ROOT, "dist", "ltrbuild")
+    shutil.rmtree(out_dir, ignore_errors=True)
+    os.makedirs(out_dir)
+    build = os.path.join(ROOT, "build")
     print("== building the demo installer")
-    subprocess.run([builder, "build", os.path.join(ROOT, "demo", "manifest.json"), "-o", installer,
-                    "--stub", os.path.join(ROOT, "dist", "launcher64.exe")], check=True)
-    subprocess.run([builder, "inspect", installer], check=True)
-
-    # The runtime search comes later: the test stub loads the test runtime
-    # by path and shows what the Java side would receive.
-    test_installer = os.path.join(out_dir, "demo-setup-test.exe")
-    subprocess.run([builder, "build", os.path.join(ROOT, "demo", "manifest.json"), "-o", test_installer,
-                    "--stub", os.path.join(ROOT, "build", "win64", "launcher_test.exe")], check=True)
+    installer = build_installer(out_dir, build)
     scenario = os.path.join(out_dir, "scenario.txt")
     with open(scenario, "w") as f:
         f.write("report=report.jsonl\n")
-    report = os.path.join(out_dir, "report.jsonl")
-    if os.path.exists(report):
-        os.remove(report)
 
-    build = os.path.join(ROOT, "build")
     session = wine.WineSession(build, os.path.join(build, "win32", "spawn.exe"),
                                os.path.join(build, "win64", "spawn.exe"))
     try:
-        temp_dir = tempfile.mkdtemp(prefix="demo-temp-", dir=out_dir)
-        print(f"\n== running {os.path.basename(installer)} under Wine (temporary directory {wine.windows_path(temp_dir)})")
-        code, stdout, stderr = session.run(installer, "", temp_dir, {"LANTOR_LOG": "yes"}, timeout=60)
-        java_temp = tempfile.mkdtemp(prefix="demo-java-temp-", dir=out_dir)
-        session.run(test_installer, "--user-argument", java_temp,
-                    {"LANTOR_TEST_SCENARIO": wine.windows_path(scenario),
-                     "LANTOR_TEST_JVM": wine.windows_path(os.path.join(build, "win64", "runtime", "jvm.dll"))},
-                    timeout=60)
+        temp_dir = tempfile.mkdtemp(prefix="temp-", dir=out_dir)
+        print(f"\n== running {os.path.basename(installer)} {ARGUMENTS} under Wine "
+              f"(temporary directory {wine.windows_path(temp_dir)})")
+        code, stdout, stderr = session.run(installer, ARGUMENTS, temp_dir,
+                                           {"LANTOR_LOG": "yes", "LANTOR_TEST_SCENARIO": wine.windows_path(scenario)},
+                                           timeout=60)
     finally:
         session.stop()
     print(f"exit code: {code}")
     for name, data in (("standard output", stdout), ("error stream", stderr)):
         if data:
             print(f"{name}:\n{data.decode('cp1252', 'replace')}")
-    # The log first, then the work directory it names.
-    for name in sorted(os.listdir(temp_dir), key=lambda n: os.path.isdir(os.path.join(temp_dir, n))):
+    for name in sorted(os.listdir(temp_dir)):
         path = os.path.join(temp_dir, name)
         if os.path.isdir(path):
-            print(f"\nwork directory {wine.windows_path(path)}:")
-            for entry in sorted(os.listdir(path)):
-                print(f"  {entry:24} {os.path.getsize(os.path.join(path, entry)):8} bytes")
+            show_work_directory(path)
             continue
         with open(path, "rb") as f:
             text = f.read().decode("cp1252", "replace")
         if text.startswith("Started executable"):
-            print(f"log {wine.windows_path(path)} (kept because LANTOR_LOG=yes):")
+            print(f"\nlog {wine.windows_path(path)} (kept because LANTOR_LOG=yes):")
             print(text.replace("\r\n", "\n").rstrip())
-    print("\n== the same installer on the test stub, with the test runtime standing in for Java")
-    with open(report, encoding="ascii") as f:
-        events = [json.loads(line) for line in f]
-    for event in events:
-        if event["event"] == "option":
-            print(f"  VM option {event['index']}: {event['optionString']}")
-        if event["event"].startswith("CallStaticVoidMethod"):
-            print(f"  {event['class']}.main received: {event['args']}")
+    show_java_side(os.path.join(out_dir, "report.jsonl"))
     return code
 
 
