@@ -218,8 +218,16 @@ void resolvePathList(Text& buffer, const char* list) {
 bool findFile(const char* path, uint64_t* lastWriteTime) {
   if (lastWriteTime) *lastWriteTime = 0;
   if (isDriveRoot(path)) return true;
+  // FindFirstFileA finds nothing for "dir\", and the launcher directory
+  // always ends with a backslash: look for the directory itself.
+  Text trimmed;
+  copyText(trimmed, sizeof trimmed, path);
+  size_t length = strlen(trimmed);
+  while (length > 0 && (trimmed[length - 1] == '\\' || trimmed[length - 1] == '/')) trimmed[--length] = 0;
+  if (length == 0) return false;
+  if (length == 2 && trimmed[1] == ':') return isDriveRoot(path);
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
+  HANDLE search = FindFirstFileA(trimmed, &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   if (lastWriteTime)
     *lastWriteTime = static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32 |

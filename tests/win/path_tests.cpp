@@ -76,6 +76,14 @@ static void testExistence(const char* directory) {
   CHECK(pathExists("q:\\.\\."));
   CHECK(!pathExists("q:\\.."));
   CHECK(!pathExists("c:\\no such file here"));
+  CHECK(!pathExists(""));
+  CHECK(!pathExists("c:\\no such file here\\"));
+  // The launcher directory is always written with its closing backslash.
+  CHECK(pathExists(directory));
+  Text closed;
+  copyText(closed, sizeof closed, directory);
+  appendText(closed, sizeof closed, "\\\\");
+  CHECK(pathExists(closed));
 
   Text scratch;
   copyText(scratch, sizeof scratch, directory);
