@@ -19,6 +19,27 @@ target_link_libraries(test_jvm PRIVATE test_runtime_support)
 target_link_options(test_jvm PRIVATE -static -s -Wl,--kill-at)
 set_target_properties(test_jvm PROPERTIES OUTPUT_NAME jvm PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${TEST_RUNTIME_DIR})
 
+# jvm_dep.dll: the same library importing ltrdep.dll, for the tests of where
+# a runtime's own dependencies are loaded from. ltrdep.dll comes as the
+# runtime's copy and as a planted one (runtime/planted/).
+foreach(copy runtime planted)
+  add_library(test_dependency_${copy} SHARED tests/runtime/dependency.cpp)
+  target_compile_definitions(test_dependency_${copy} PRIVATE LTR_DEPENDENCY_NAME="${copy}")
+  target_link_options(test_dependency_${copy} PRIVATE -static -s)
+  set_target_properties(test_dependency_${copy} PROPERTIES OUTPUT_NAME ltrdep PREFIX "")
+endforeach()
+set_target_properties(test_dependency_runtime PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_RUNTIME_DIR}
+  ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/dependency-runtime)
+set_target_properties(test_dependency_planted PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_RUNTIME_DIR}/planted
+  ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/dependency-planted)
+add_library(test_jvm_dependency SHARED tests/runtime/jvm.cpp)
+target_include_directories(test_jvm_dependency PRIVATE ${WINDOWS_JNI_INCLUDES})
+target_compile_definitions(test_jvm_dependency PRIVATE LTR_TEST_DEPENDENCY)
+target_link_libraries(test_jvm_dependency PRIVATE test_runtime_support test_dependency_runtime)
+target_link_options(test_jvm_dependency PRIVATE -static -s -Wl,--kill-at)
+set_target_properties(test_jvm_dependency PROPERTIES OUTPUT_NAME jvm_dep PREFIX ""
+  RUNTIME_OUTPUT_DIRECTORY ${TEST_RUNTIME_DIR})
+
 add_executable(test_java tests/runtime/java.cpp)
 target_link_libraries(test_java PRIVATE test_runtime_support)
 target_link_options(test_java PRIVATE -static -s)
@@ -33,5 +54,5 @@ add_executable(runtime_tests tests/win/runtime_tests.cpp)
 target_include_directories(runtime_tests PRIVATE ${WINDOWS_JNI_INCLUDES})
 target_link_libraries(runtime_tests PRIVATE launcher_core)
 target_link_options(runtime_tests PRIVATE -static)
-add_dependencies(runtime_tests test_jvm test_java test_unpack200)
+add_dependencies(runtime_tests test_jvm test_jvm_dependency test_dependency_planted test_java test_unpack200)
 add_test(NAME runtime_tests COMMAND runtime_tests)

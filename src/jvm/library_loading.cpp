@@ -38,7 +38,9 @@ LibraryHandle tryJvmVariant(const char* binDirectory, const char* variant) {
   appendText(path, sizeof path, variant);
   appendText(path, sizeof path, "\\jvm.dll");
   logMessage("Trying %s (exists %d)", path, pathExists(path) ? 1 : 0);
-  return LoadLibraryA(path);
+  // Its own dependencies must resolve from its directory first, not from
+  // the launcher's directory, where anything may lie beside a download.
+  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 LibraryHandle loadJvmDllFromBin(const char* javaExe) {

@@ -123,6 +123,8 @@ void scanSwitches(const ArgumentList& arguments) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int) {
+  // The current directory (often a download folder) never serves a library.
+  SetDllDirectoryA("");
   if (strcmp(tail, "__qrw_reboot") == 0) requestRestart();
   logMessage("Init");
   if (strncmp(tail, "__qrw_lang_restart", 18) == 0) {

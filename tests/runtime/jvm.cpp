@@ -691,11 +691,27 @@ void buildTables() {
 
 }  // namespace
 
+#ifdef LTR_TEST_DEPENDENCY
+extern "C" __declspec(dllimport) const char* ltrDependencyName();
+
+// Which copy of ltrdep.dll the loader resolved this library's import with.
+void reportDependency() {
+  ReportLine line;
+  beginLine(line, "dependency");
+  addKey(line, "name");
+  addBytes(line, ltrDependencyName());
+  writeLine(line);
+}
+#else
+void reportDependency() {}
+#endif
+
 extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* initArguments) {
   static bool tablesBuilt = false;
   if (!tablesBuilt) buildTables();
   tablesBuilt = true;
   loadScenario();
+  reportDependency();
   pending = nullptr;
   exitHook = nullptr;
 

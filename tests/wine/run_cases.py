@@ -104,6 +104,13 @@ class Runner:
             env["LANTOR_TEST_SCENARIO"] = wine.windows_path(scenario)
         if case.get("installedRuntime"):
             runtimes.lay_out(self.build, bits, os.path.join(directory, "rt"))
+            if case["installedRuntime"] == "dependency":
+                runtimes.use_dependency_variant(self.build, bits, os.path.join(directory, "rt"),
+                                                case.get("dependencyInRuntime", True))
+            for place in case.get("plantDependency", []):
+                target = directory if place == "exedir" else os.path.join(directory, case["cwd"])
+                os.makedirs(target, exist_ok=True)
+                runtimes.plant_dependency(self.build, bits, target)
             env["LANTOR_TEST_JRE"] = wine.windows_path(os.path.join(directory, "rt"))
             manifest.setdefault("records", {}).setdefault("jvmSearchSequence", "ELANTOR_TEST_JRE")
         if "archive" in case:

@@ -23,6 +23,20 @@ def lay_out(build, bits, root):
         shutil.copyfile(program(build, bits, name), target)
 
 
+def use_dependency_variant(build, bits, root, with_dependency=True):
+    """The runtime's jvm.dll becomes jvm_dep.dll, which imports ltrdep.dll;
+    the runtime's own ltrdep.dll lies beside it unless told otherwise."""
+    client = os.path.join(root, "bin", "client")
+    shutil.copyfile(program(build, bits, "jvm_dep.dll"), os.path.join(client, "jvm.dll"))
+    if with_dependency:
+        shutil.copyfile(program(build, bits, "ltrdep.dll"), os.path.join(client, "ltrdep.dll"))
+
+
+def plant_dependency(build, bits, directory):
+    shutil.copyfile(os.path.join(build, f"win{bits}", "runtime", "planted", "ltrdep.dll"),
+                    os.path.join(directory, "ltrdep.dll"))
+
+
 def _python_archive(spec, build, bits):
     """Entries in order: {"name", "type": file|dir|symlink|link, "data" or
     "program", "linkname"}, behind the test runtime's when "runtime" is
