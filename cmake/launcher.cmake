@@ -16,6 +16,7 @@ set(LAUNCHER_SOURCES
   src/windows/JavaVMLauncher.cpp
   src/jvm/library_loading.cpp
   src/jvm/version_probe.cpp
+  src/jvm/executable_machine.cpp
   src/runtime/pack200.cpp
   src/runtime/tar_io_win.cpp
   src/jvm/registry_search.cpp

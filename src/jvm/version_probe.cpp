@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "jvm/executable_machine.h"
 #include "jvm/version_rules.h"
 #include "log/log.h"
 #include "media/configuration.h"
@@ -147,7 +148,9 @@ bool checkJavaExe(Text& javaExe, Text& version, const char* min, const char* max
   } else {
     logMessage("file exists");
     version[0] = 0;
-    if (cacheEnabled && readVersionCache(javaExe, lastWriteTime, version)) {
+    if (!hasOwnMachineType(javaExe)) {
+      logMessage("%s is not a %s-bit program", javaExe, sizeof(void*) == 8 ? "64" : "32");
+    } else if (cacheEnabled && readVersionCache(javaExe, lastWriteTime, version)) {
       logMessage("got version from registry %s", version);
       result = versionAcceptable(version, min, max, allowBeta);
     } else if (runJavaVersion(javaExe, lastWriteTime, version)) {

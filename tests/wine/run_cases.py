@@ -107,6 +107,10 @@ class Runner:
             if case["installedRuntime"] == "dependency":
                 runtimes.use_dependency_variant(self.build, bits, os.path.join(directory, "rt"),
                                                 case.get("dependencyInRuntime", True))
+            if case.get("otherBitnessRuntime"):
+                other = "64" if bits == "32" else "32"
+                runtimes.lay_out(self.build, other, os.path.join(directory, "rt-other"))
+                env["LANTOR_TEST_OTHER_JRE"] = wine.windows_path(os.path.join(directory, "rt-other"))
             for place in case.get("plantDependency", []):
                 target = directory if place == "exedir" else os.path.join(directory, case["cwd"])
                 os.makedirs(target, exist_ok=True)
