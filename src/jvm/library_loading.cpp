@@ -6,6 +6,7 @@
 
 #include "common/environment.h"
 #include "common/text.h"
+#include "jvm/version_rules.h"
 #include "log/log.h"
 #include "media/configuration.h"
 #include "media/paths.h"
@@ -17,12 +18,6 @@ namespace {
 constexpr size_t kPathCapacity = 16384;
 constexpr size_t kBinCapacity = 2000;
 constexpr size_t kVariantCapacity = 200;
-
-bool endsWith(const char* text, const char* tail) {
-  size_t n = strlen(text);
-  size_t m = strlen(tail);
-  return n >= m && strcmp(text + n - m, tail) == 0;
-}
 
 void setPath(const char* value) {
   logMessage("Setting PATH %s", value);
@@ -44,11 +39,17 @@ LibraryHandle tryJvmVariant(const char* binDirectory, const char* variant) {
 }
 
 LibraryHandle loadJvmDllFromBin(const char* javaExe) {
+  size_t name = javaExecutableNameLength(javaExe);
+  if (name == 0) {
+    logError("Not a java executable: %s", javaExe);
+    return nullptr;
+  }
   char bin[kBinCapacity];
   copyText(bin, sizeof bin, javaExe);
   size_t length = strlen(bin);
-  size_t cut = endsWith(bin, "javaw.exe") ? 10 : 9;
-  bin[length >= cut ? length - cut : 0] = 0;
+  // Only a path that fitted whole ends with the name to cut.
+  if (length != strlen(javaExe)) return nullptr;
+  bin[length - name - 1] = 0;
 
   // A PATH too long for the buffer is left as it is: cutting it would lose
   // directories for good when it is put back.
@@ -81,9 +82,7 @@ LibraryHandle loadJvmDll(const char* javaExe) {
   if (handle) return handle;
   Text alternative;
   copyText(alternative, sizeof alternative, javaExe);
-  size_t length = strlen(alternative);
-  size_t cut = endsWith(alternative, "javaw.exe") ? 9 : 8;
-  alternative[length >= cut ? length - cut : 0] = 0;
+  alternative[strlen(alternative) - javaExecutableNameLength(alternative)] = 0;
   appendText(alternative, sizeof alternative, "..\\jre\\bin\\java.exe");
   return loadJvmDllFromBin(alternative);
 }

@@ -162,10 +162,14 @@ bool checkJavaExe(Text& javaExe, Text& version, const char* min, const char* max
     }
   }
   if (result && configInt(kRecord_launcherType) == 1) {
+    // "java.exe" becomes "javaw.exe"; a path that names neither qualifies not.
     size_t length = strlen(javaExe);
-    if (length >= 4 && length + 1 < sizeof javaExe) {
+    size_t name = javaExecutableNameLength(javaExe);
+    if (name == 8 && length + 1 < sizeof javaExe) {
       memmove(javaExe + length - 3, javaExe + length - 4, 5);
       javaExe[length - 4] = 'w';
+    } else if (name != 9) {
+      return false;
     }
     return pathExists(javaExe);
   }

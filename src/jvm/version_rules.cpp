@@ -1,5 +1,6 @@
 #include "jvm/version_rules.h"
 
+#include <ctype.h>
 #include <string.h>
 
 #include "common/text.h"
@@ -48,13 +49,27 @@ bool parseVersionBanner(const char* line, char* version, size_t capacity) {
   constexpr size_t kStartLength = sizeof kStart - 1;
   if (strncmp(line, kStart, kStartLength) != 0) return false;
   const char* rest = line + kStartLength;
-  size_t length = strlen(rest);
-  // The closing quote and the line feed end the line; a line too short to
-  // hold them holds no version.
-  if (length < 2) return false;
-  size_t keep = length - 2;
+  // The version ends at the closing quote (in the classic banner it is
+  // followed by the line feed); a line without one holds no version.
+  const char* close = strchr(rest, '"');
+  if (!close) return false;
+  size_t keep = static_cast<size_t>(close - rest);
   if (keep + 1 > capacity) keep = capacity - 1;
   memcpy(version, rest, keep);
   version[keep] = 0;
   return true;
+}
+
+size_t javaExecutableNameLength(const char* path) {
+  size_t length = strlen(path);
+  static const char* const names[] = {"javaw.exe", "java.exe"};
+  for (const char* name : names) {
+    size_t n = strlen(name);
+    if (length <= n || (path[length - n - 1] != '\\' && path[length - n - 1] != '/')) continue;
+    bool same = true;
+    for (size_t i = 0; i < n && same; ++i)
+      same = tolower(static_cast<unsigned char>(path[length - n + i])) == name[i];
+    if (same) return n;
+  }
+  return 0;
 }

@@ -10,6 +10,10 @@ bool versionAcceptable(const char* version, const char* min, const char* max, bo
 // Registry key names against the bounds, over the shorter of the texts.
 bool versionKeyInRange(const char* keyName, const char* min, const char* max);
 
-// The version in a first output line `java version "1.6.0_13"` followed by
-// a line feed; false for any other line.
+// The version in a first output line `java version "1.6.0_13"`, up to the
+// closing quote; false for any other line.
 bool parseVersionBanner(const char* line, char* version, size_t capacity);
+
+// The length of the file name "java.exe" or "javaw.exe" (any case) that
+// path ends with, behind a separator; 0 when it ends with neither.
+size_t javaExecutableNameLength(const char* path);

@@ -7,6 +7,7 @@
 #include "common/code_page.h"
 #include "common/environment.h"
 #include "common/text.h"
+#include "jvm/version_rules.h"
 #include "log/log.h"
 #include "media/configuration.h"
 #include "media/paths.h"
@@ -111,9 +112,13 @@ bool hasCreateJavaVM() { return createEntry != nullptr; }
 void setJvmHome(const char* javaExecutable) {
   Text& home = jvmHomeDirectory();
   copyText(home, sizeof home, javaExecutable);
-  size_t length = strlen(home);
-  size_t cut = length >= 9 && strcmp(home + length - 9, "javaw.exe") == 0 ? 9 : 8;
-  home[length >= cut ? length - cut : 0] = 0;
+  size_t name = javaExecutableNameLength(home);
+  // Without the executable's name at its end the text names no home.
+  if (name == 0) {
+    home[0] = 0;
+    return;
+  }
+  home[strlen(home) - name] = 0;
   appendText(home, sizeof home, "..");
 }
 

@@ -53,7 +53,11 @@ TEST(VersionRules, TheBannerGivesTheVersionBetweenTheQuotes) {
       {"java version \"1.8.0_392\"\n", true, "1.8.0_392"},
       {"openjdk version \"17.0.15\" 2025-04-15\n", false, ""},
       {"Picked up _JAVA_OPTIONS: -Xmx1g\n", false, ""},
-      {"java version \"1\n", true, ""},
+      {"java version \"1\n", false, ""},
+      {"java version \"1", false, ""},
+      {"java version \"", false, ""},
+      {"java version \"1.8.0_202\"", true, "1.8.0_202"},
+      {"java version \"17.0.1\" 2021-10-19 LTS\n", true, "17.0.1"},
       {"java version \"\"\n", true, ""},
       {"java version", false, ""},
   };
@@ -67,4 +71,16 @@ TEST(VersionRules, TheBannerGivesTheVersionBetweenTheQuotes) {
   char small[4];
   EXPECT_TRUE(parseVersionBanner("java version \"1.6.0_13\"\n", small, sizeof small));
   EXPECT_STREQ(small, "1.6");
+}
+
+TEST(VersionRules, JavaExecutableNames) {
+  struct {
+    const char* path;
+    size_t length;
+  } cases[] = {
+      {"C:\\jre\\bin\\java.exe", 8}, {"C:\\jre\\bin\\javaw.exe", 9}, {"C:\\jre\\bin\\JAVA.EXE", 8},
+      {"bin/javaw.exe", 9},           {"java.exe", 0},                {"C:\\jre\\bin\\xjava.exe", 0},
+      {"C:\\jre\\bin\\java.ex", 0},  {"exe", 0},                     {"", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(javaExecutableNameLength(c.path), c.length) << c.path;
 }
