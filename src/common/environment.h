@@ -17,4 +17,5 @@ unsigned long currentProcessId();
 
 // Sets PATH in the process environment and in the C runtime's copy of it,
 // so that both hold the same value.
+// Null removes PATH from both.
 void setPathEverywhere(const char* value);

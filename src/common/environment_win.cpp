@@ -32,6 +32,7 @@ void setPathEverywhere(const char* value) {
   // Too large for the stack of the threads that may call this.
   static char entry[32768];
   copyText(entry, sizeof entry, "PATH=");
-  appendText(entry, sizeof entry, value);
+  // "PATH=" alone removes msvcrt's copy, as null removes the process's.
+  if (value) appendText(entry, sizeof entry, value);
   _putenv(entry);
 }

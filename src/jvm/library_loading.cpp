@@ -55,6 +55,8 @@ LibraryHandle loadJvmDllFromBin(const char* javaExe) {
   // directories for good when it is put back.
   static char oldPath[kPathCapacity];
   DWORD n = GetEnvironmentVariableA("PATH", oldPath, sizeof oldPath);
+  bool unset = n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND;
+  if (n == 0) oldPath[0] = 0;
   bool extended = n < sizeof oldPath;
   if (extended) {
     static char newPath[kPathCapacity];
@@ -73,7 +75,14 @@ LibraryHandle loadJvmDllFromBin(const char* javaExe) {
     if (handle) break;
     handle = tryJvmVariant(bin, variant);
   }
-  if (!handle && extended) setPath(oldPath);
+  if (!handle && extended) {
+    if (unset) {
+      logMessage("Removing PATH");
+      setPathEverywhere(nullptr);
+    } else {
+      setPath(oldPath);
+    }
+  }
   return handle;
 }
 

@@ -15,8 +15,13 @@ bool mediaSeek(MediaHandle handle, int64_t offset) {
   return SetFilePointerEx(static_cast<HANDLE>(handle), distance, nullptr, FILE_BEGIN) != FALSE;
 }
 
+// A position that cannot be read is the largest one, so that whatever
+// follows finds no data left behind it.
 uint32_t mediaPosition(MediaHandle handle) {
-  return SetFilePointer(static_cast<HANDLE>(handle), 0, nullptr, FILE_CURRENT);
+  LARGE_INTEGER zero = {};
+  LARGE_INTEGER position;
+  if (!SetFilePointerEx(static_cast<HANDLE>(handle), zero, &position, FILE_CURRENT)) return UINT32_MAX;
+  return static_cast<uint32_t>(position.QuadPart);
 }
 
 int64_t mediaSize(MediaHandle handle) {

@@ -34,7 +34,7 @@ void setNativeLibraryPath() {
   length = strlen(value);
   DWORD room = static_cast<DWORD>(sizeof value - length);
   DWORD n = GetEnvironmentVariableA("PATH", value + length, room);
-  if (n >= room) value[length] = 0;
+  if (n == 0 || n >= room) value[length] = 0;
 
   setPathEverywhere(value);
   logMessage("Setting PATH (native libs) %s", value);

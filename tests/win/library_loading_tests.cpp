@@ -99,5 +99,19 @@ int main(int, char** argv) {
   CHECK(noEntry != nullptr);
   CHECK(!resolveCreateJavaVM(noEntry));
   CHECK(!resolveCreateJavaVM(nullptr));
+
+  // Without any PATH, a failed load leaves it unset: it never puts back the
+  // PATH of an earlier call.
+  std::string kept = path();
+  CHECK(loadJvmDll((root + "none\\bin\\java.exe").c_str()) == nullptr);
+  SetEnvironmentVariableA("PATH", nullptr);
+  CHECK(loadJvmDll((root + "none\\bin\\java.exe").c_str()) == nullptr);
+  char unset[8];
+  CHECK(GetEnvironmentVariableA("PATH", unset, sizeof unset) == 0);
+  SetEnvironmentVariableA("PATH", kept.c_str());
+
+  // A path that does not end with the java executable's name loads nothing.
+  CHECK(loadJvmDll((root + "jre1\\bin\\java").c_str()) == nullptr);
+  CHECK(logSince().find("ERROR: Not a java executable: " + root + "jre1\\bin\\java\r\n") != std::string::npos);
   return checkSummary("library_loading_tests");
 }
