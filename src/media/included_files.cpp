@@ -106,7 +106,7 @@ int extractIncludedFiles(Text& workDirectory) {
 
   // Without a unique name the directory would land, relative, in the
   // current directory: that is a directory that cannot be created.
-  createTempFileName(workDirectory);
+  bool sharedRoot = createTempFileName(workDirectory);
   if (workDirectory[0] == 0) fatalConfigError(kRecord_msgInternalError, "7");
   DeleteFileA(workDirectory);
   appendText(workDirectory, sizeof workDirectory, "_dir");
@@ -115,7 +115,9 @@ int extractIncludedFiles(Text& workDirectory) {
   snprintf(number, sizeof number, "%d", rand());
   appendText(workDirectory, sizeof workDirectory, number);
   logMessage("Temp dir: %s", workDirectory);
-  if (!CreateDirectoryA(workDirectory, nullptr)) fatalConfigError(kRecord_msgInternalError, "7");
+  if (sharedRoot) logMessage("Work directory for the current user only");
+  bool created = sharedRoot ? createPrivateDirectory(workDirectory) : CreateDirectoryA(workDirectory, nullptr) != FALSE;
+  if (!created) fatalConfigError(kRecord_msgInternalError, "7");
 
   Text names;
   configString(kRecord_includedFileNames, names, sizeof names);

@@ -1,6 +1,7 @@
 // Emptying a work directory, the writability test and the names of the
 // launcher's temporary files, against the real file functions.
 #include <windows.h>
+#include <aclapi.h>
 #include <stdio.h>
 
 #include "check.h"
@@ -88,6 +89,50 @@ static void testTemporaryNames(const char* root) {
   CHECK_TEXT(comm, expected);
 }
 
+// The descriptor read back: every entry of the DACL is for the current
+// user, SYSTEM or the Administrators, and the user has full access. (Wine
+// keeps no descriptor of its own for a directory: it reads one back from
+// the Unix mode, without the Administrators and the protection, but also
+// without the entry for everyone that a plain directory gets.)
+static void testPrivateDirectory(const char* root) {
+  Text path;
+  copyText(path, sizeof path, root);
+  appendText(path, sizeof path, "private_dir_test");
+  RemoveDirectoryA(path);
+  CHECK(createPrivateDirectory(path));
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  PACL dacl = nullptr;
+  CHECK(GetNamedSecurityInfoA(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor) == ERROR_SUCCESS);
+  CHECK(dacl != nullptr);
+
+  HANDLE token;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+  CloseHandle(token);
+  PSID self = reinterpret_cast<TOKEN_USER*>(user)->User.Sid;
+  BYTE system[SECURITY_MAX_SID_SIZE];
+  BYTE administrators[SECURITY_MAX_SID_SIZE];
+  DWORD n = sizeof system;
+  CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &n);
+  n = sizeof administrators;
+  CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &n);
+  bool userHasAll = false;
+  for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    CHECK(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+    if (!ace) continue;
+    PSID sid = &ace->SidStart;
+    CHECK(EqualSid(sid, self) || EqualSid(sid, system) || EqualSid(sid, administrators));
+    if (EqualSid(sid, self) && (ace->Mask == GENERIC_ALL || ace->Mask == FILE_ALL_ACCESS)) userHasAll = true;
+  }
+  CHECK(userHasAll);
+  LocalFree(descriptor);
+  CHECK(RemoveDirectoryA(path));
+}
+
 int main() {
   Text root;
   chooseTempRoot(root);
@@ -95,5 +140,6 @@ int main() {
   testEmptyDirectory(root);
   testNothingForRelativeOrEmpty();
   testTemporaryNames(root);
+  testPrivateDirectory(root);
   return checkSummary("work_directory_tests");
 }
