@@ -70,6 +70,15 @@ int main(int, char** argv) {
   logMessage("start");
   logSince();
 
+  // Programs planted where an unquoted command line without an application
+  // name would find them first: "...\\Temp\\version.exe" and "...\\jre.exe".
+  std::string unpack = build.substr(0, build.find_last_of('\\')) + "\\runtime\\unpack200.exe";
+  const std::string planted[] = {std::string(temp) + "version.exe", root + "jre.exe"};
+  for (const std::string& program : planted) {
+    CopyFileA(unpack.c_str(), program.c_str(), FALSE);
+    DeleteFileA((program.substr(0, program.find_last_of('\\') + 1) + "report.jsonl").c_str());
+  }
+
   // First the runtime runs; then the cache answers; without the cache it runs again.
   std::string java = runtime("jre good", "");
   RegDeleteTreeA(HKEY_CURRENT_USER, cacheKey(java).c_str());
@@ -83,6 +92,11 @@ int main(int, char** argv) {
   CHECK(runsOf(java) == 1);
   std::string report = readAll(java.substr(0, java.size() - 8) + "runs.jsonl");
   CHECK(has(report, "\"\\\"" + lower(java).substr(0, 2)));  // the program's path arrives quoted
+  for (const std::string& program : planted) {
+    CHECK(GetFileAttributesA((program.substr(0, program.find_last_of('\\') + 1) + "report.jsonl").c_str()) ==
+          INVALID_FILE_ATTRIBUTES);
+    DeleteFileA(program.c_str());
+  }
   HKEY key;
   CHECK(RegOpenKeyExA(HKEY_CURRENT_USER, cacheKey(java).c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS);
   char stored[64] = {};
@@ -162,5 +176,14 @@ int main(int, char** argv) {
 
   CHECK(!check(root + "missing\\bin\\java.exe", ""));
   CHECK(has(logSince(), "file doesn't exist\r\ncheckJavaExe returning 0\r\n"));
+  // A capture file that cannot be created ends the probe before any process starts.
+  std::string unprobed = runtime("jre no capture", "");
+  char savedTmp[MAX_PATH];
+  DWORD kept = GetEnvironmentVariableA("TMP", savedTmp, sizeof savedTmp);
+  SetEnvironmentVariableA("TMP", "C:\\no such temporary directory");
+  CHECK(!check(unprobed, "1.5", true, false));
+  SetEnvironmentVariableA("TMP", kept && kept < sizeof savedTmp ? savedTmp : nullptr);
+  CHECK(has(logSince(), "Could not create process \"" + lower(unprobed) + "\" -version > "));
+  CHECK(runsOf(unprobed) == 0);
   return checkSummary("version_probe_tests");
 }
