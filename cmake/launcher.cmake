@@ -76,6 +76,7 @@ add_windows_test(library_loading_tests)
 add_windows_test(version_probe_tests)
 add_windows_test(pack200_tests)
 add_windows_test(search_tests)
+add_windows_test(registry_search_tests)
 
 # Starts a program with the temporary directory and environment a test wants.
 add_executable(spawn tests/win/spawn.cpp)

@@ -54,7 +54,7 @@ def main():
          [f"build/{tree}/{program}.exe" for tree in ("win32", "win64")
           for program in ("path_tests", "log_error_tests", "work_directory_tests",
                           "library_loading_tests", "version_probe_tests", "pack200_tests",
-                          "search_tests", "runtime_tests")], plain_counts),
+                          "search_tests", "registry_search_tests", "runtime_tests")], plain_counts),
         (f"fuzzing the parsers ({FUZZ_SECONDS}s)", ["scripts/fuzz.sh", FUZZ_SECONDS], fuzz_counts),
     ]
     for title, command, counts in steps:
