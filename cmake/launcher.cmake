@@ -28,6 +28,7 @@ set(LAUNCHER_SOURCES
   src/ui/progress_window.cpp
   src/ui/runtime_question.cpp
   src/runtime/included_runtime.cpp
+  src/runtime/download_unavailable.cpp
   src/windows/launch_pipeline.cpp
 )
 
@@ -91,6 +92,11 @@ target_link_options(io_bench PRIVATE -static -s)
 # Stands in for a running first copy of a launcher file.
 add_executable(hold_instance tests/win/hold_instance.cpp)
 target_link_options(hold_instance PRIVATE -static -s)
+
+# Reads the launcher's dialogs from outside: texts, buttons, the bar.
+add_executable(window_probe tests/win/window_probe.cpp)
+target_link_libraries(window_probe PRIVATE comctl32)
+target_link_options(window_probe PRIVATE -static -s)
 
 # The smallest Windows GUI program: the baseline of the start-time benchmark.
 add_executable(trivial WIN32 tests/win/trivial.cpp)

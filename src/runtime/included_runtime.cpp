@@ -12,9 +12,20 @@
 #include "media/record_ids.h"
 #include "runtime/pack200.h"
 #include "runtime/tar_reader.h"
+#include "ui/progress_window.h"
 #include "ui/error_display.h"
 
+namespace {
+// Written on the work thread before the animation starts, and once.
+unsigned long duration = 0;
+volatile bool expansionDone = false;
+}  // namespace
+
+unsigned long unpackDuration() { return duration; }
+bool unpackDone() { return expansionDone; }
+
 void unpackIncludedRuntime(void* window) {
+  DWORD started = GetTickCount();
   logMessage("extracting JRE");
   if (_mkdir("jre") != 0) logError("Could not create JRE dir");
   if (!untarRuntime("jre.tar.gz", "jre", window, configInt(kRecord_includedJreSize))) {
@@ -22,10 +33,19 @@ void unpackIncludedRuntime(void* window) {
     fatalError("The bundled JRE is corrupted. If you downloaded the setup file please download it again.");
   }
   remove("jre.tar.gz");
+  duration = GetTickCount() - started;
   if (configInt(kRecord_packedJre)) {
     logMessage("JRE is packed");
+    if (window) {
+      HANDLE thread = CreateThread(nullptr, 0, animateExpansionProgress, window, 0, nullptr);
+      if (thread) {
+        SetThreadPriority(thread, THREAD_PRIORITY_ABOVE_NORMAL);
+        CloseHandle(thread);
+      }
+    }
     expandPackedRuntime("jre");
     expandPackedRuntime("jre\\jre");
+    expansionDone = true;
   }
   useIncludedRuntime();
 }

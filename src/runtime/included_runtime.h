@@ -7,3 +7,8 @@
 // Returns only with a loaded runtime; every failure ends the process.
 void unpackIncludedRuntime(void* window);
 void useIncludedRuntime();
+
+// For the progress window's animation during the pack expansion: how long
+// the unpacking took (milliseconds) and whether the expansion is done.
+unsigned long unpackDuration();
+bool unpackDone();

@@ -8,9 +8,11 @@
 #include "media/configuration.h"
 #include "media/record_ids.h"
 #include "ui/error_display.h"
+#include "runtime/included_runtime.h"
 #include "ui/install_marker.h"
 #include "ui/runtime_question.h"
 #include "windows/launch_pipeline.h"
+#include "windows/launch_state.h"
 
 namespace {
 
@@ -30,12 +32,26 @@ DWORD WINAPI runPipelineThread(void* window) {
 void setWideText(HWND window, int control, int32_t record) {
   WideText text;
   configWString(record, text);
-  const wchar_t* wide = reinterpret_cast<const wchar_t*>(text);
   if (control)
-    SetDlgItemTextW(window, control, wide);
+    setDlgItemTextWide(window, control, text);
   else
-    SetWindowTextW(window, wide);
+    setWindowTextWide(window, text);
 }
+
+// Not looked up yet; then none (null) or the console's window.
+HWND consoleWindow = reinterpret_cast<HWND>(1);
+// The enumeration's scratch: one enumeration runs at a time.
+DWORD countedProcess = 0;
+int visibleCount = 0;
+
+BOOL CALLBACK countWindow(HWND window, LPARAM) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (IsWindowVisible(window) && owner == countedProcess && window != consoleWindow) ++visibleCount;
+  return TRUE;
+}
+
+void setPosition(HWND window, int position) { SendDlgItemMessageA(window, kProgressBar, PBM_SETPOS, position, 0); }
 
 void initialise(HWND window) {
   centerWindow(window);
@@ -108,4 +124,68 @@ void centerWindow(HWND window) {
   int left = outer.left + ((outer.right - outer.left) - width) / 2;
   int top = outer.top + ((outer.bottom - outer.top) - height) / 2;
   SetWindowPos(window, HWND_TOP, left, top, 0, 0, SWP_NOSIZE);
+}
+
+void setWindowTextWide(HWND window, const char16_t* text) {
+  SetWindowTextW(window, reinterpret_cast<const wchar_t*>(text));
+}
+
+void setDlgItemTextWide(HWND window, int control, const char16_t* text) {
+  SetDlgItemTextW(window, control, reinterpret_cast<const wchar_t*>(text));
+}
+
+void findConsoleWindow() {
+  if (consoleWindow != reinterpret_cast<HWND>(1)) return;
+  consoleWindow = nullptr;
+  if (configInt(kRecord_launcherType) == 1) return;
+  Text title;
+  if (GetConsoleTitleA(title, sizeof title) == 0) return;
+  // A title of our own makes the console's window findable.
+  char unique[64];
+  wsprintfA(unique, "%lu/%lu", GetTickCount(), GetCurrentProcessId());
+  if (!SetConsoleTitleA(unique)) return;
+  Sleep(40);
+  consoleWindow = FindWindowA(nullptr, unique);
+  SetConsoleTitleA(title);
+}
+
+int countVisibleWindows(DWORD processId) {
+  findConsoleWindow();
+  countedProcess = processId;
+  visibleCount = 0;
+  EnumWindows(countWindow, 0);
+  return visibleCount;
+}
+
+DWORD WINAPI watchForJavaWindow(void* handle) {
+  HWND window = static_cast<HWND>(handle);
+  ProgressScheme& progress = progressScheme();
+  // The progress window is the one visible window until the Java side shows its own.
+  for (int polls = 1; countVisibleWindows(GetCurrentProcessId()) <= 1; ++polls) {
+    if (polls % 5 == 0) {
+      progress.start += 20;
+      if (progress.start > progress.limit - 10) progress.start = progress.limit - 10;
+      setPosition(window, progress.start);
+    }
+    if (polls == 600 && isInstallStarted()) {
+      logMessage("timeout");
+      fatalConfigErrorW(kRecord_errJvmNotStarted);
+    }
+    Sleep(100);
+  }
+  logMessage("Java window visible");
+  ShowWindow(window, SW_HIDE);
+  return 0;
+}
+
+DWORD WINAPI animateExpansionProgress(void* handle) {
+  HWND window = static_cast<HWND>(handle);
+  int position = 100;
+  while (!unpackDone()) {
+    Sleep(unpackDuration() / 10);
+    position += 10;
+    setPosition(window, position);
+    if (position >= 200) break;
+  }
+  return 0;
 }

@@ -1,6 +1,7 @@
 // The progress window: dialog 103 of the resources, shown while the
 // launcher prepares the Java side. In the window form the main thread runs
-// it modally and its start runs the launch pipeline on a work thread.
+// it modally and its start runs the launch pipeline on a work thread; in
+// the window-on-demand form it only comes up to ask for a runtime.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,16 @@ constexpr int kProgressText = 1003;
 
 void registerDialogClass();
 INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Runs the progress window modally; -1 when it could not be created.
+// Runs the progress window modally without owner; -1 when it could not be created.
 INT_PTR runProgressWindow();
 void centerWindow(HWND window);
+
+void setWindowTextWide(HWND window, const char16_t* text);
+void setDlgItemTextWide(HWND window, int control, const char16_t* text);
+
+// Thread procedures, given the progress window.
+DWORD WINAPI watchForJavaWindow(void* window);
+DWORD WINAPI animateExpansionProgress(void* window);
+
+int countVisibleWindows(DWORD processId);
+void findConsoleWindow();

@@ -82,11 +82,13 @@ void obtainRuntime(HWND window) {
   }
   if (window) {
     askForRuntime(window);
-    return;
+  } else if (runProgressWindow() != 0) {
+    // Cancelled, or never shown: the question's thread may still be at
+    // work, and must not race this one into the launch.
+    logError("No JRE selected");
+    exit(1);
   }
-  runProgressWindow();
-  // The window can end without an answer (Cancel before the question
-  // came up, a window that could not be shown): nothing to launch with.
+  // A question that ended without a runtime leaves nothing to launch with.
   if (!runtimeAvailable() && !hasCreateJavaVM()) {
     logError("No JRE selected");
     exit(1);
@@ -136,6 +138,13 @@ unsigned long runLaunchPipeline(void* windowHandle) {
   enterWorkDirectory();
   prepareRuntime(window);
 
+  if (window) {
+    HANDLE watcher = CreateThread(nullptr, 0, watchForJavaWindow, window, 0, nullptr);
+    if (watcher) {
+      SetThreadPriority(watcher, THREAD_PRIORITY_ABOVE_NORMAL);
+      CloseHandle(watcher);
+    }
+  }
   setInstallStarted(true);
   ArgumentList arguments;
   splitArguments(reinterpret_cast<const char16_t*>(GetCommandLineW()), &arguments);

@@ -238,6 +238,7 @@ class Runner:
     def check(self, case, expect, result, installer, temp_dir, boxes, directory, held=None, observed=None):
         code, stdout, stderr = result
         problems = []
+        problems += (observed or {}).get("dialogProblems", [])
         for wanted in expect.get("traceHas", []):
             if wanted not in observed.get("trace", ""):
                 problems.append(f"Wine's trace lacks {wanted!r}")
@@ -429,8 +430,10 @@ class Runner:
             cwd = os.path.join(directory, case["cwd"]) if "cwd" in case else None
             if gui or display or "installStarted" in case or "installStarted" in case.get("expect", {}):
                 self.set_marker(session, case)
+            self.dialog_problems = []
             if gui:
-                result, boxes = self.run_dialog(session, case, installer, run_temp, env, display, directory, cwd)
+                result, boxes = self.run_dialog(session, case, installer, run_temp, env, display, directory, cwd,
+                                                {"bits": bits, "rt": wine.windows_path(os.path.join(directory, "rt"))})
             else:
                 result = session.run(installer, case.get("tail", ""), run_temp, env, case.get("timeout", 30), cwd=cwd,
                                      wine_debug="-all,trace+process" if case.get("processTrace") else None)
@@ -450,6 +453,7 @@ class Runner:
                 code = first.result(timeout=120)[0]
                 if code != 0:
                     raise Failure(f"the first copy ended with {code}")
+            observed["dialogProblems"] = self.dialog_problems
             self.check(case, case.get("expect", {}), result, installer, temp_dir, boxes, directory, held, observed)
 
     def start_first_copy(self, session, case, installer, directory, env):
@@ -468,7 +472,7 @@ class Runner:
             time.sleep(0.1)
         raise Failure("the first copy never reached main")
 
-    def run_dialog(self, session, case, installer, temp_dir, env, display, directory, cwd=None):
+    def run_dialog(self, session, case, installer, temp_dir, env, display, directory, cwd=None, values=None):
         """Runs a case that opens message boxes: for each step (the case's
         "gui", then each of its "then"), waits for a new window, takes a
         screenshot, presses the keys. Reads the boxes' texts from Wine's
@@ -480,12 +484,13 @@ class Runner:
                                wine_debug="-all,trace+msgbox", cwd=cwd)
 
         seen = set()
+        probe_problems = []
         with concurrent.futures.ThreadPoolExecutor(1) as pool:
             future = pool.submit(run)
             x_env = dict(os.environ, DISPLAY=display)
             for number, step in enumerate(steps):
                 window = None
-                deadline = time.time() + 30
+                deadline = time.time() + step.get("within", 30)
                 while time.time() < deadline and not future.done():
                     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname",
                                             os.path.basename(installer)], env=x_env, capture_output=True, text=True)
@@ -500,10 +505,18 @@ class Runner:
                     future.result()
                     raise Failure(f"no window appeared for step {number + 1}")
                 seen.add(window)
+                if "windowsShow" in step:
+                    time.sleep(step.get("settle", 1.0))
+                    wanted = json.loads(self.expand(json.dumps(step["windowsShow"]), values or {}))
+                    probe_problems += self.probe_windows(session, wanted, number)
                 if step.get("screenshot"):
                     time.sleep(0.5)
                     subprocess.run(["import", "-window", "root" if step.get("windows", 1) > 1 else window,
                                     os.path.join(directory, f"screenshot{number or ''}.png")], env=x_env, check=False)
+                if "type" in step:
+                    time.sleep(1.0)
+                    subprocess.run(["xdotool", "type", "--delay", "20", self.expand(step["type"], values or {})],
+                                   env=x_env, capture_output=True)
                 for key in step.get("keys", []):
                     subprocess.run(["xdotool", "key", "--window", window, key], env=x_env, capture_output=True)
                     time.sleep(0.3)
@@ -511,7 +524,25 @@ class Runner:
         trace = stderr.decode(ANSI, "replace")
         boxes = [unescape_trace(m.group(1)) for m in re.finditer(r'trace:msgbox:\w+ L"((?:[^"\\]|\\.)*)"', trace)]
         wine_lines = [l for l in trace.splitlines(True) if not re.match(r"^[0-9a-f]{4}:", l)]
+        self.dialog_problems = probe_problems
         return (code, stdout, "".join(wine_lines).encode(ANSI, "replace")), boxes
+
+    def probe_windows(self, session, wanted, number):
+        """The launcher's visible dialogs as tests/win/window_probe.cpp reads
+        them, against the wanted ones: each names a title and, per control
+        id, the members that must match (text, visible, enabled, position,
+        range)."""
+        probe = os.path.join(self.build, "win64", "window_probe.exe")
+        result = subprocess.run([wine.WINE64, probe], env=session.env, capture_output=True, timeout=60)
+        shown = [json.loads(line) for line in result.stdout.decode("utf-8").splitlines() if line.strip()]
+        problems = []
+        for want in wanted:
+            matches = [w for w in shown if w["title"] == want["title"] and
+                       all(any(str(c["id"]) == cid and all(c.get(k) == v for k, v in members.items())
+                               for c in w["controls"]) for cid, members in want.get("controls", {}).items())]
+            if not matches:
+                problems.append(f"step {number + 1}: no window like {want}; shown: {shown}")
+        return problems
 
 
 def split_trace(result):
@@ -696,6 +727,9 @@ def run_group(runner, session, cases, stubs, display=None, workers=3):
         stub_dir = os.path.join(runner.work, os.path.basename(stub).replace(".exe", ""))
         os.makedirs(stub_dir, exist_ok=True)
         for index, case in enumerate(expand_sweeps(cases, runner, stub, stub_dir)):
+            # A slow case may run on one stub only.
+            if case.get("onlyStub") and case["onlyStub"] != os.path.basename(stub):
+                continue
             jobs.append((stub, case, os.path.join(stub_dir, f"{index:03d}_{slug(case['name'])}")))
     def report(future, stub, case):
         nonlocal passed, failed
