@@ -135,7 +135,8 @@ class Runner:
         """The InstallStarted mark before the run: as the case sets it, else
         absent, so that no unfinished-run question comes up unasked."""
         if "installStarted" in case:
-            session.reg_add(self.MARKER_KEY, "InstallStarted", case["installStarted"], "REG_DWORD")
+            session.reg_add(self.MARKER_KEY, "InstallStarted", case["installStarted"],
+                            case.get("installStartedType", "REG_DWORD"))
         else:
             session.reg_delete(self.MARKER_KEY, "InstallStarted")
 
@@ -496,9 +497,9 @@ class Runner:
                                             os.path.basename(installer)], env=x_env, capture_output=True, text=True)
                     # A box owned by the progress window comes after it;
                     # the topmost window is listed last.
-                    windows = [w for w in found.stdout.split() if w not in seen]
+                    windows = [w for w in found.stdout.split() if step.get("reuse") or w not in seen]
                     if len(windows) >= step.get("windows", 1):
-                        window = windows[-1]
+                        window = windows[0] if step.get("target") == "first" else windows[-1]
                         break
                     time.sleep(0.2)
                 if not window:
