@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and shares the given number of
-# seconds among them. The payload reader starts from the installers the
-# end-to-end cases built; the others from their own empty corpus.
+# seconds among them. Each starts from the corpus kept in
+# tests/fuzz/corpus/<target> (which it replays first), the payload reader
+# also from the installers the end-to-end cases built. New inputs go to
+# build/fuzz/corpus; scripts/fuzz_long.sh merges into the kept corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
@@ -25,7 +27,9 @@ for target in "${targets[@]}"; do
   corpus=build/fuzz/corpus/$target
   mkdir -p "$corpus"
   log=build/fuzz/$target.log
-  build/fuzz/"$target" -max_total_time="$share" -max_len=65536 -print_final_stats=1 "$corpus" 2> "$log" \
+  kept=tests/fuzz/corpus/$target
+  mkdir -p "$kept"
+  build/fuzz/"$target" -max_total_time="$share" -max_len=65536 -print_final_stats=1 "$corpus" "$kept" 2> "$log" \
     || { tail -40 "$log"; exit 1; }
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
   echo "$target: ${runs:-0} inputs in ${share}s, no crash"
