@@ -1,7 +1,7 @@
 # The two commands a newcomer needs: `make demo` and `make test`.
 # Each installs what is missing on the first run (apt, as root).
 
-.PHONY: all setup dist test demo fuzz bench clean
+.PHONY: all setup dist test demo fuzz fuzz-long bench clean
 
 all: dist
 
@@ -19,6 +19,10 @@ demo: dist
 
 fuzz: setup
 	@scripts/fuzz.sh $${FUZZ_SECONDS:-300}
+
+# Every target for 20 minutes, two at a time; merges into tests/fuzz/corpus.
+fuzz-long: setup
+	@scripts/fuzz_long.sh $${FUZZ_SECONDS:-1200}
 
 bench: dist
 	@python3 bench/run.py
