@@ -34,11 +34,8 @@ static std::string packedRuntime(const std::string& name, bool withPlugin = true
 int main(int argc, char** argv) {
   char here[MAX_PATH];
   GetFullPathNameA(argv[0], sizeof here, here, nullptr);
-  std::string build = here;
-  testUnpack = build.substr(0, build.find_last_of('\\')) + "\\runtime\\unpack200.exe";
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  root = std::string(temp) + "pack200 " + (sizeof(void*) == 8 ? "64" : "32") + "\\";
+  testUnpack = testRuntimeDirectory(argv[0]) + "unpack200.exe";
+  root = scratchRoot("pack200");
   bool child = argc == 3 && strcmp(argv[1], "expand") == 0;
   if (!child) removeTree(root.substr(0, root.size() - 1));
   CreateDirectoryA(root.c_str(), nullptr);

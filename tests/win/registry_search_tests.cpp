@@ -73,15 +73,8 @@ static std::string found(const char* min = "", const char* max = "") {
 static std::string exe(const std::string& homeDir) { return lower(homeDir + "\\bin\\java.exe"); }
 
 int main(int, char** argv) {
-  char here[MAX_PATH];
-  GetFullPathNameA(argv[0], sizeof here, here, nullptr);
-  std::string build = here;
-  testJava = build.substr(0, build.find_last_of('\\')) + "\\runtime\\java.exe";
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  root = std::string(temp) + "registry search " + (sizeof(void*) == 8 ? "64" : "32") + "\\";
-  removeTree(root.substr(0, root.size() - 1));
-  CreateDirectoryA(root.c_str(), nullptr);
+  testJava = testRuntimeDirectory(argv[0]) + "java.exe";
+  root = freshScratch("registry search");
   logMessage("start");
   std::string h15 = home("h15", "1.5.0_11"), h16 = home("h16", "1.6.0_02"), h1613 = home("h1613", "1.6.0_13");
   std::string h1614 = home("h1614", "1.6.0_14"), early = home("early", "1.7.0-ea");

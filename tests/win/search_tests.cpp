@@ -51,15 +51,8 @@ static void configure(std::vector<std::pair<int, std::string>> records) {
 }
 
 int main(int, char** argv) {
-  char here[MAX_PATH];
-  GetFullPathNameA(argv[0], sizeof here, here, nullptr);
-  std::string build = here;
-  runtimeDir = build.substr(0, build.find_last_of('\\')) + "\\runtime\\";
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  root = std::string(temp) + "search " + (sizeof(void*) == 8 ? "64" : "32") + "\\";
-  removeTree(root.substr(0, root.size() - 1));
-  CreateDirectoryA(root.c_str(), nullptr);
+  runtimeDir = testRuntimeDirectory(argv[0]);
+  root = freshScratch("search");
   disableGuiErrorDisplay();
   logMessage("start");
   logSince();

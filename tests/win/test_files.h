@@ -66,12 +66,35 @@ inline void removeTree(const std::string& directory) {
   RemoveDirectoryA(directory.c_str());
 }
 
+// The test runtime's directory beside this test program, closing backslash included.
+inline std::string testRuntimeDirectory(const char* argv0) {
+  char here[MAX_PATH];
+  GetFullPathNameA(argv0, sizeof here, here, nullptr);
+  std::string program = here;
+  return program.substr(0, program.find_last_of('\\')) + "\\runtime\\";
+}
+
+// "<temp><name> 32\" or "... 64\": one scratch root per test and bitness.
+inline std::string scratchRoot(const std::string& name) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  return std::string(temp) + name + (sizeof(void*) == 8 ? " 64" : " 32") + "\\";
+}
+
 inline std::string lower(std::string text) {
   for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
   return text;
 }
 
 // Installs these 8-bit records (in this order) as the process configuration.
+// The scratch root, emptied.
+inline std::string freshScratch(const std::string& name) {
+  std::string root = scratchRoot(name);
+  removeTree(root.substr(0, root.size() - 1));
+  CreateDirectoryA(root.c_str(), nullptr);
+  return root;
+}
+
 inline void installRecords(const std::vector<std::pair<int, std::string>>& records) {
   static std::vector<std::string> texts;
   static std::vector<ConfigRecord> table;
