@@ -28,7 +28,7 @@ set(LAUNCHER_SOURCES
   src/ui/progress_window.cpp
   src/ui/runtime_question.cpp
   src/runtime/included_runtime.cpp
-  src/runtime/download_unavailable.cpp
+  src/runtime/download.cpp
   src/windows/launch_pipeline.cpp
 )
 

@@ -22,6 +22,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import http_server  # noqa: E402
 import payload  # noqa: E402
 import runtimes  # noqa: E402
 import wine  # noqa: E402
@@ -120,6 +121,19 @@ class Runner:
         if "archive" in case:
             runtimes.make_archive(case["archive"], self.build, bits, directory)
             manifest.setdefault("files", []).append("jre.tar.gz")
+        if "download" in case:
+            # The archive the loopback server serves; the download location
+            # names the server's path.
+            archive = runtimes.make_archive(case["download"].get("archive", {}), self.build, bits,
+                                            os.path.join(directory))
+            served = os.path.join(directory, "served.tar.gz")
+            os.replace(archive, served)
+            self.server = http_server.Server(served)
+            if case["download"].get("plantWininet"):
+                # Any library of that name beside the installer; it has none of WinINet's functions.
+                shutil.copyfile(os.path.join(self.build, f"win{bits}", "runtime", "planted", "ltrdep.dll"),
+                                os.path.join(directory, "wininet.dll"))
+            manifest.setdefault("records", {})["jreDownloadUrl"] = self.server.url + case["download"]["path"]
         if "cwd" in case:
             cwd = os.path.join(directory, case["cwd"])
             os.makedirs(cwd, exist_ok=True)
@@ -455,6 +469,8 @@ class Runner:
                 if code != 0:
                     raise Failure(f"the first copy ended with {code}")
             observed["dialogProblems"] = self.dialog_problems
+            if "download" in case:
+                self.server.stop()
             self.check(case, case.get("expect", {}), result, installer, temp_dir, boxes, directory, held, observed)
 
     def start_first_copy(self, session, case, installer, directory, env):

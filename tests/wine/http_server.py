@@ -1,0 +1,66 @@
+"""A loopback HTTP server for the download cases, bound to 127.0.0.1 only.
+Paths: /good (the archive with its Content-Length), /redirect (302 to
+/good), /notfound (404 with a page and its length), /nolength (the archive
+without a Content-Length), /toolong (a Content-Length beyond the body, then
+the connection closes), /reset (half the body, then a reset)."""
+import http.server
+import socket
+import struct
+import threading
+
+
+class Server:
+    def __init__(self, archive_path):
+        with open(archive_path, "rb") as f:
+            data = f.read()
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
+            def log_message(self, *args):
+                pass
+
+            def body(self, status, payload, length=None, close=False):
+                self.send_response(status)
+                if length is not None:
+                    self.send_header("Content-Length", str(length))
+                self.send_header("Connection", "close")
+                self.end_headers()
+                self.wfile.write(payload)
+                self.wfile.flush()
+                self.close_connection = True
+
+            def do_GET(self):
+                if self.path == "/good":
+                    self.body(200, data, len(data))
+                elif self.path == "/redirect":
+                    self.send_response(302)
+                    self.send_header("Location", "/good")
+                    self.send_header("Content-Length", "0")
+                    self.end_headers()
+                elif self.path == "/notfound":
+                    page = b"<html><body>not found</body></html>"
+                    self.body(404, page, len(page))
+                elif self.path == "/nolength":
+                    self.body(200, data)
+                elif self.path == "/toolong":
+                    self.body(200, data, len(data) + 100000)
+                elif self.path == "/reset":
+                    self.send_response(200)
+                    self.send_header("Content-Length", str(len(data)))
+                    self.end_headers()
+                    self.wfile.write(data[: len(data) // 2])
+                    self.wfile.flush()
+                    self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                    self.close_connection = True
+                else:
+                    self.body(404, b"", 0)
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}"
+        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
+        self.thread.start()
+
+    def stop(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
