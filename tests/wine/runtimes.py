@@ -37,14 +37,14 @@ def plant_dependency(build, bits, directory):
                     os.path.join(directory, "ltrdep.dll"))
 
 
-def _python_archive(spec, build, bits):
+def _python_archive(recipe, build, bits):
     """Entries in order: {"name", "type": file|dir|symlink|link, "data" or
     "program", "linkname"}, behind the test runtime's when "runtime" is
     set; ustar unless "format" says gnu; "writeTar" patches the tar bytes."""
     raw = io.BytesIO()
-    tar_format = tarfile.GNU_FORMAT if spec.get("format") == "gnu" else tarfile.USTAR_FORMAT
-    entries = list(spec.get("entries", []))
-    if spec.get("runtime"):
+    tar_format = tarfile.GNU_FORMAT if recipe.get("format") == "gnu" else tarfile.USTAR_FORMAT
+    entries = list(recipe.get("entries", []))
+    if recipe.get("runtime"):
         entries = [{"name": "bin/", "type": "dir"}, {"name": "bin/client/", "type": "dir"}] + \
             [{"name": path, "program": name} for path, name in TREE.items()] + entries
     with tarfile.open(fileobj=raw, mode="w", format=tar_format) as archive:
@@ -65,40 +65,40 @@ def _python_archive(spec, build, bits):
             info.size = len(data)
             archive.addfile(info, io.BytesIO(data) if data else None)
     data = bytearray(raw.getvalue())
-    for offset, hex_bytes in spec.get("writeTar", []):
+    for offset, hex_bytes in recipe.get("writeTar", []):
         patch = bytes.fromhex(hex_bytes)
         data[offset:offset + len(patch)] = patch
     return bytes(data)
 
 
-def _gnu_archive(spec, build, bits, work):
+def _gnu_archive(recipe, build, bits, work):
     """GNU tar of a tree: the test runtime (unless "runtime" is false) and
     "files" (path: text), in the order tar walks them."""
     tree = os.path.join(work, "archive-tree")
     shutil.rmtree(tree, ignore_errors=True)
     os.makedirs(tree)
-    if spec.get("runtime", True):
+    if recipe.get("runtime", True):
         lay_out(build, bits, tree)
-    for path, text in spec.get("files", {}).items():
+    for path, text in recipe.get("files", {}).items():
         target = os.path.join(tree, path)
         os.makedirs(os.path.dirname(target), exist_ok=True)
         with open(target, "w", encoding="utf-8") as f:
             f.write(text)
-    members = spec.get("members", sorted(os.listdir(tree)))
-    command = ["tar", "-cf", "-", "-C", tree] + spec.get("tarOptions", []) + (members or ["--files-from=/dev/null"])
+    members = recipe.get("members", sorted(os.listdir(tree)))
+    command = ["tar", "-cf", "-", "-C", tree] + recipe.get("tarOptions", []) + (members or ["--files-from=/dev/null"])
     return subprocess.run(command, check=True, capture_output=True).stdout
 
 
-def make_archive(spec, build, bits, work):
+def make_archive(recipe, build, bits, work):
     """Writes work/jre.tar.gz and returns its path. "cutGzip" keeps that
     many bytes of the compressed file; "writeGzip" patches it."""
-    tar_bytes = _python_archive(spec, build, bits) if spec.get("tool") == "python" else _gnu_archive(spec, build, bits, work)
+    tar_bytes = _python_archive(recipe, build, bits) if recipe.get("tool") == "python" else _gnu_archive(recipe, build, bits, work)
     data = bytearray(subprocess.run(["gzip", "-n", "-c"], input=tar_bytes, check=True, capture_output=True).stdout)
-    for offset, hex_bytes in spec.get("writeGzip", []):
+    for offset, hex_bytes in recipe.get("writeGzip", []):
         patch = bytes.fromhex(hex_bytes)
         data[offset:offset + len(patch)] = patch
-    if "cutGzip" in spec:
-        data = data[:spec["cutGzip"]]
+    if "cutGzip" in recipe:
+        data = data[:recipe["cutGzip"]]
     path = os.path.join(work, "jre.tar.gz")
     with open(path, "wb") as f:
         f.write(data)
