@@ -6,6 +6,7 @@ set(LAUNCHER_SOURCES
   ${LAUNCH_SOURCES}
   src/common/code_page_win.cpp
   src/common/environment_win.cpp
+  src/common/system_library_win.cpp
   src/log/log.cpp
   src/media/media_io_win.cpp
   src/media/media_file.cpp

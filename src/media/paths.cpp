@@ -7,6 +7,7 @@
 #include <wchar.h>
 
 #include "common/code_page_win.h"
+#include "common/system_library.h"
 
 namespace {
 
@@ -77,18 +78,8 @@ struct Shell {
   HRESULT(WINAPI* getMalloc)(IMalloc**);
 };
 
-template <typename Function>
-bool lookUp(HMODULE module, const char* name, Function* function) {
-  *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  return *function != nullptr;
-}
-
 bool loadShell(Shell* shell) {
-  char path[MAX_PATH];
-  UINT n = GetSystemDirectoryA(path, MAX_PATH - 16);
-  if (n == 0 || n >= MAX_PATH - 16) return false;
-  strcat(path, "\\shell32.dll");
-  HMODULE module = LoadLibraryA(path);
+  HMODULE module = loadSystemLibrary("shell32.dll");
   return module && lookUp(module, "SHGetDesktopFolder", &shell->getDesktopFolder) &&
          lookUp(module, "SHGetPathFromIDListA", &shell->getPathFromIDList) &&
          lookUp(module, "SHGetMalloc", &shell->getMalloc);
@@ -225,7 +216,8 @@ bool findFile(const char* path, uint64_t* lastWriteTime) {
   size_t length = strlen(trimmed);
   while (length > 0 && (trimmed[length - 1] == '\\' || trimmed[length - 1] == '/')) trimmed[--length] = 0;
   if (length == 0) return false;
-  if (length == 2 && trimmed[1] == ':') return isDriveRoot(path);
+  // "C:" alone names the drive's current directory, not a path to look for.
+  if (length == 2 && trimmed[1] == ':') return false;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(trimmed, &found);
   if (search == INVALID_HANDLE_VALUE) return false;

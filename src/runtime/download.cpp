@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "common/system_library.h"
 #include "common/text.h"
 #include "log/log.h"
 #include "media/configuration.h"
@@ -39,11 +40,6 @@ void setStatus(HWND window, const char16_t* text) {
   if (window) setDlgItemTextWide(window, kProgressStatus, text);
 }
 
-void setStatusRecord(HWND window, int32_t record) {
-  WideText text;
-  configWString(record, text);
-  setStatus(window, text);
-}
 
 // Record 20008 with its four placeholders filled in order, literally: the
 // configured text is never a printf format.
@@ -75,27 +71,16 @@ void closeBoth(HINTERNET request, HINTERNET session) {
 }
 
 bool loadInternetFunctions() {
-  // By full path: a wininet.dll beside the installer must never be the one loaded.
-  char path[MAX_PATH];
-  UINT n = GetSystemDirectoryA(path, sizeof path);
-  HMODULE library = nullptr;
-  if (n > 0 && n + sizeof "\\wininet.dll" <= sizeof path) {
-    strcat(path, "\\wininet.dll");
-    library = LoadLibraryA(path);
-  }
+  HMODULE library = loadSystemLibrary("wininet.dll");
   if (!library) {
     logError("Could not load wininet.dll");
     return false;
   }
-  auto find = [library](const char* name) { return reinterpret_cast<void*>(GetProcAddress(library, name)); };
-  internet.openUrl = reinterpret_cast<OpenUrlFunction>(find("InternetOpenUrlA"));
-  internet.open = reinterpret_cast<OpenFunction>(find("InternetOpenA"));
-  internet.queryInfo = reinterpret_cast<QueryInfoFunction>(find("HttpQueryInfoA"));
-  internet.attemptConnect = reinterpret_cast<AttemptConnectFunction>(find("InternetAttemptConnect"));
-  internet.close = reinterpret_cast<CloseFunction>(find("InternetCloseHandle"));
-  internet.read = reinterpret_cast<ReadFunction>(find("InternetReadFile"));
-  if (!internet.openUrl || !internet.open || !internet.queryInfo || !internet.attemptConnect || !internet.close ||
-      !internet.read) {
+  if (!lookUp(library, "InternetOpenUrlA", &internet.openUrl) || !lookUp(library, "InternetOpenA", &internet.open) ||
+      !lookUp(library, "HttpQueryInfoA", &internet.queryInfo) ||
+      !lookUp(library, "InternetAttemptConnect", &internet.attemptConnect) ||
+      !lookUp(library, "InternetCloseHandle", &internet.close) ||
+      !lookUp(library, "InternetReadFile", &internet.read)) {
     logError("Could not load wininet functions");
     return false;
   }
@@ -170,7 +155,7 @@ bool receiveFile(HWND window, HINTERNET session, HINTERNET request, DWORD length
 }
 
 bool downloadFile(HWND window, const char* url, const char* destination) {
-  setStatusRecord(window, kRecord_downloadConnecting);
+  if (window) setDlgItemRecord(window, kProgressStatus, kRecord_downloadConnecting);
   DWORD attempt = internet.attemptConnect(0);
   if (attempt != 0) logError("InternetAttemptConnect returned %d", static_cast<int>(attempt));
   HINTERNET session = internet.open("quarrow download agent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
@@ -215,11 +200,8 @@ bool downloadFile(HWND window, const char* url, const char* destination) {
 void downloadRuntime(void* handle, const char* location) {
   HWND window = static_cast<HWND>(handle);
   if (window) {
-    WideText text;
-    configWString(kRecord_downloadNotice, text);
-    setDlgItemTextWide(window, kProgressText, text);
-    configWString(kRecord_labelCancel, text);
-    setDlgItemTextWide(window, IDCANCEL, text);
+    setDlgItemRecord(window, kProgressText, kRecord_downloadNotice);
+    setDlgItemRecord(window, IDCANCEL, kRecord_labelCancel);
     ShowWindow(GetDlgItem(window, kProgressStatus), SW_SHOW);
   }
   if (!loadInternetFunctions()) fatalConfigErrorW(kRecord_errInternetInit);

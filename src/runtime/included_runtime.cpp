@@ -36,13 +36,7 @@ void unpackIncludedRuntime(void* window) {
   duration = GetTickCount() - started;
   if (configInt(kRecord_packedJre)) {
     logMessage("JRE is packed");
-    if (window) {
-      HANDLE thread = CreateThread(nullptr, 0, animateExpansionProgress, window, 0, nullptr);
-      if (thread) {
-        SetThreadPriority(thread, THREAD_PRIORITY_ABOVE_NORMAL);
-        CloseHandle(thread);
-      }
-    }
+    if (window) startWindowThread(animateExpansionProgress, static_cast<HWND>(window), true);
     expandPackedRuntime("jre");
     expandPackedRuntime("jre\\jre");
     expansionDone = true;

@@ -29,14 +29,6 @@ DWORD WINAPI runPipelineThread(void* window) {
   return 0;
 }
 
-void setWideText(HWND window, int control, int32_t record) {
-  WideText text;
-  configWString(record, text);
-  if (control)
-    setDlgItemTextWide(window, control, text);
-  else
-    setWindowTextWide(window, text);
-}
 
 // Not looked up yet; then none (null) or the console's window.
 HWND consoleWindow = reinterpret_cast<HWND>(1);
@@ -57,12 +49,12 @@ void initialise(HWND window) {
   centerWindow(window);
   setErrorOwner(window);
   SendDlgItemMessageA(window, kProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-  setWideText(window, kProgressText, kRecord_progressText);
-  setWideText(window, 0, kRecord_caption);
-  setWideText(window, IDCANCEL, kRecord_labelCancel);
-  LPTHREAD_START_ROUTINE work = configInt(kRecord_windowOnDemand) ? askForRuntime : runPipelineThread;
-  HANDLE thread = CreateThread(nullptr, 0, work, window, 0, nullptr);
-  if (thread) CloseHandle(thread);
+  setDlgItemRecord(window, kProgressText, kRecord_progressText);
+  WideText caption;
+  configWString(kRecord_caption, caption);
+  setWindowTextWide(window, caption);
+  setDlgItemRecord(window, IDCANCEL, kRecord_labelCancel);
+  startWindowThread(configInt(kRecord_windowOnDemand) ? askForRuntime : runPipelineThread, window, false);
 }
 
 }  // namespace
@@ -132,6 +124,19 @@ void setWindowTextWide(HWND window, const char16_t* text) {
 
 void setDlgItemTextWide(HWND window, int control, const char16_t* text) {
   SetDlgItemTextW(window, control, reinterpret_cast<const wchar_t*>(text));
+}
+
+void setDlgItemRecord(HWND window, int control, int32_t record) {
+  WideText text;
+  configWString(record, text);
+  setDlgItemTextWide(window, control, text);
+}
+
+void startWindowThread(LPTHREAD_START_ROUTINE procedure, HWND window, bool aboveNormal) {
+  HANDLE thread = CreateThread(nullptr, 0, procedure, window, 0, nullptr);
+  if (!thread) return;
+  if (aboveNormal) SetThreadPriority(thread, THREAD_PRIORITY_ABOVE_NORMAL);
+  CloseHandle(thread);
 }
 
 void findConsoleWindow() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <stdint.h>
 
 constexpr int kProgressDialog = 103;
 constexpr int kProgressBar = 1001;
@@ -19,6 +20,12 @@ void centerWindow(HWND window);
 
 void setWindowTextWide(HWND window, const char16_t* text);
 void setDlgItemTextWide(HWND window, int control, const char16_t* text);
+// The control's text is the wide config record.
+void setDlgItemRecord(HWND window, int control, int32_t record);
+
+// The threads that serve the progress window run detached; aboveNormal
+// for those that must keep up with the work they show.
+void startWindowThread(LPTHREAD_START_ROUTINE procedure, HWND window, bool aboveNormal);
 
 // Thread procedures, given the progress window.
 DWORD WINAPI watchForJavaWindow(void* window);

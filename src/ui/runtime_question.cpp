@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/system_library.h"
 #include "common/text.h"
 #include "jvm/registry_search.h"
 #include "jvm/search_sequence.h"
@@ -29,12 +30,6 @@ void appendNarrow(char16_t* text, size_t capacity, const char* narrow) {
   appendWideText(text, capacity, wide);
 }
 
-void setControlText(HWND dialog, int control, int32_t record) {
-  WideText text;
-  configWString(record, text);
-  setDlgItemTextWide(dialog, control, text);
-}
-
 void initialise(HWND dialog) {
   Text min;
   Text max;
@@ -44,9 +39,9 @@ void initialise(HWND dialog) {
   WideText caption;
   configWString(kRecord_caption, caption);
   setWindowTextWide(dialog, caption);
-  setControlText(dialog, IDCANCEL, kRecord_labelCancel);
-  setControlText(dialog, kLocateButton, kRecord_labelLocate);
-  setControlText(dialog, kDownloadButton, kRecord_labelDownload);
+  setDlgItemRecord(dialog, IDCANCEL, kRecord_labelCancel);
+  setDlgItemRecord(dialog, kLocateButton, kRecord_labelLocate);
+  setDlgItemRecord(dialog, kDownloadButton, kRecord_labelDownload);
   WideText format;
   configWString(downloadOffered ? kRecord_questionWithDownload : kRecord_questionWithoutDownload, format);
   if (!downloadOffered) {
@@ -64,19 +59,14 @@ void initialise(HWND dialog) {
   setDlgItemTextWide(dialog, kProgressText, text);
 }
 
-// comdlg32 is loaded, from the system directory, only when it is needed.
+// comdlg32 is loaded only when the chooser is needed.
 typedef BOOL(WINAPI* OpenFileFunction)(OPENFILENAMEA*);
 
 OpenFileFunction openFileFunction() {
   static OpenFileFunction function = nullptr;
   if (!function) {
-    char path[MAX_PATH];
-    UINT n = GetSystemDirectoryA(path, sizeof path);
-    if (n == 0 || n + sizeof "\\comdlg32.dll" > sizeof path) return nullptr;
-    strcat(path, "\\comdlg32.dll");
-    HMODULE library = LoadLibraryA(path);
-    if (library)
-      function = reinterpret_cast<OpenFileFunction>(reinterpret_cast<void*>(GetProcAddress(library, "GetOpenFileNameA")));
+    HMODULE library = loadSystemLibrary("comdlg32.dll");
+    if (library) lookUp(library, "GetOpenFileNameA", &function);
   }
   return function;
 }

@@ -80,16 +80,16 @@ void obtainRuntime(HWND window) {
     setInstallStarted(false);
     exit(83);
   }
-  if (window) {
+  // Without a window, the progress window asks on a thread of its own and
+  // ends with 0 once answered. Any other end (Cancel, no window at all) may
+  // leave that thread at work, and this one must not race it into the
+  // launch; an answer without a runtime leaves nothing to launch with.
+  bool answered = true;
+  if (window)
     askForRuntime(window);
-  } else if (runProgressWindow() != 0) {
-    // Cancelled, or never shown: the question's thread may still be at
-    // work, and must not race this one into the launch.
-    logError("No JRE selected");
-    exit(1);
-  }
-  // A question that ended without a runtime leaves nothing to launch with.
-  if (!runtimeAvailable() && !hasCreateJavaVM()) {
+  else
+    answered = runProgressWindow() == 0;
+  if (!answered || (!runtimeAvailable() && !hasCreateJavaVM())) {
     logError("No JRE selected");
     exit(1);
   }
@@ -138,13 +138,7 @@ unsigned long runLaunchPipeline(void* windowHandle) {
   enterWorkDirectory();
   prepareRuntime(window);
 
-  if (window) {
-    HANDLE watcher = CreateThread(nullptr, 0, watchForJavaWindow, window, 0, nullptr);
-    if (watcher) {
-      SetThreadPriority(watcher, THREAD_PRIORITY_ABOVE_NORMAL);
-      CloseHandle(watcher);
-    }
-  }
+  if (window) startWindowThread(watchForJavaWindow, window, true);
   setInstallStarted(true);
   ArgumentList arguments;
   splitArguments(reinterpret_cast<const char16_t*>(GetCommandLineW()), &arguments);
