@@ -4,13 +4,13 @@
 #include <commctrl.h>
 #include <wininet.h>
 #include <stdio.h>
-#include <string.h>
 
 #include "common/system_library.h"
 #include "common/text.h"
 #include "log/log.h"
 #include "media/configuration.h"
 #include "media/record_ids.h"
+#include "runtime/download_status.h"
 #include "ui/error_display.h"
 #include "ui/progress_window.h"
 
@@ -33,42 +33,138 @@ struct {
   ReadFunction read;
 } internet;
 
+// The user may cancel on the window's thread while the download runs on
+// another. The guard orders a cancel against every write to the file, its
+// close and its rename, so once cancelDownload returns the downloading
+// thread writes nothing more and the partial file is gone. The reads
+// happen outside it: a read that waits on a stalled server must not keep
+// the window from ending.
+struct Guard {
+  CRITICAL_SECTION section;
+  Guard() { InitializeCriticalSection(&section); }
+} guard;
+bool running = false;
+bool canceled = false;
+FILE* partFile = nullptr;
+Text partPath;
+
+struct Locked {
+  Locked() { EnterCriticalSection(&guard.section); }
+  ~Locked() { LeaveCriticalSection(&guard.section); }
+};
+
+bool isCanceled() {
+  Locked locked;
+  return canceled;
+}
+
 constexpr DWORD kUrlFlags = INTERNET_FLAG_PASSIVE | INTERNET_FLAG_NO_CACHE_WRITE;
 constexpr DWORD kBuffer = 16384;
-
-void setStatus(HWND window, const char16_t* text) {
-  if (window) setDlgItemTextWide(window, kProgressStatus, text);
-}
-
-
-// Record 20008 with its four placeholders filled in order, literally: the
-// configured text is never a printf format.
-void formatStatus(char16_t* text, size_t capacity, const double values[4]) {
-  WideText format;
-  configWString(kRecord_downloadStatus, format);
-  size_t used = 0;
-  int next = 0;
-  for (const char16_t* c = format; *c && used + 1 < capacity;) {
-    if (c[0] == u'%' && next < 4) {
-      const char16_t* end = c + 1;
-      while (*end && !((*end >= u'a' && *end <= u'z') || (*end >= u'A' && *end <= u'Z'))) ++end;
-      if (*end == u'f' || *end == u'g' || *end == u'e') {
-        char number[32];
-        snprintf(number, sizeof number, "%.1f", values[next++]);
-        for (const char* n = number; *n && used + 1 < capacity; ++n) text[used++] = static_cast<char16_t>(*n);
-        c = end + 1;
-        continue;
-      }
-    }
-    text[used++] = *c++;
-  }
-  text[used] = 0;
-}
 
 void closeBoth(HINTERNET request, HINTERNET session) {
   internet.close(request);
   internet.close(session);
 }
+
+void showProgress(HWND window, DWORD received, DWORD length, DWORD elapsed) {
+  WideText format;
+  configWString(kRecord_downloadStatus, format);
+  WideText status;
+  fillDownloadStatus(format, downloadFigures(received, length, elapsed), status, kTextCapacity);
+  setDlgItemTextWide(window, kProgressStatus, status);
+  SendDlgItemMessageA(window, kProgressBar, PBM_SETPOS, static_cast<WPARAM>(received * 100.0 / length), 0);
+}
+
+// Closes the file and moves it to the destination, unless the download
+// was canceled meanwhile, which already deleted it.
+bool finishFile(const char* destination) {
+  Locked locked;
+  if (canceled) return false;
+  FILE* file = partFile;
+  partFile = nullptr;
+  if (fclose(file) != 0) {
+    logError("writing the destination file %s failed on closing", partPath);
+    DeleteFileA(partPath);
+    return false;
+  }
+  DeleteFileA(destination);
+  if (!MoveFileA(partPath, destination)) {
+    logError("renaming %s failed with error code %d", partPath, static_cast<int>(GetLastError()));
+    DeleteFileA(partPath);
+    return false;
+  }
+  return true;
+}
+
+void dropFile() {
+  Locked locked;
+  if (!partFile) return;
+  fclose(partFile);
+  partFile = nullptr;
+  DeleteFileA(partPath);
+}
+
+// Received into "<destination>.part", which becomes the destination only
+// when every byte arrived and the file was written and closed without error.
+bool receiveFile(HWND window, HINTERNET session, HINTERNET request, DWORD length, const char* destination) {
+  logMessage("file size: %d, handle %p", static_cast<int>(length), static_cast<void*>(request));
+  {
+    Locked locked;
+    copyText(partPath, sizeof partPath, destination);
+    appendText(partPath, sizeof partPath, ".part");
+    if (canceled) return false;
+    partFile = fopen(partPath, "wb");
+    if (!partFile) {
+      logError("opening the destination file %s failed with error code %d", partPath,
+               static_cast<int>(GetLastError()));
+      closeBoth(request, session);
+      return false;
+    }
+  }
+  static char buffer[kBuffer];
+  DWORD received = 0;
+  DWORD start = GetTickCount();
+  DWORD lastUpdate = 0;
+  while (received < length) {
+    DWORD wanted = length - received < kBuffer ? length - received : kBuffer;
+    DWORD got = 0;
+    BOOL read = internet.read(request, buffer, wanted, &got);
+    DWORD error = GetLastError();
+    {
+      Locked locked;
+      // Canceled while the read waited: the file is gone and the window
+      // has ended, so nothing is written or logged any more.
+      if (canceled) return false;
+      bool failed = true;
+      if (!read)
+        logError("InternetReadFile failed with error code %d", static_cast<int>(error));
+      else if (got == 0)
+        logError("The connection closed after %lu of %lu bytes", received, length);
+      else if (fwrite(buffer, 1, got, partFile) != got)
+        logError("writing the destination file %s failed with error code %d", partPath,
+                 static_cast<int>(GetLastError()));
+      else
+        failed = false;
+      if (failed) {
+        dropFile();
+        closeBoth(request, session);
+        return false;
+      }
+    }
+    received += got;
+    DWORD now = GetTickCount();
+    if (window && lastUpdate + 500 < now && !isCanceled()) {
+      showProgress(window, received, length, now - start);
+      lastUpdate = now;
+    }
+  }
+  bool finished = finishFile(destination);
+  closeBoth(request, session);
+  if (finished) logMessage("download successful");
+  return finished;
+}
+
+}  // namespace
 
 bool loadInternetFunctions() {
   HMODULE library = loadSystemLibrary("wininet.dll");
@@ -84,73 +180,6 @@ bool loadInternetFunctions() {
     logError("Could not load wininet functions");
     return false;
   }
-  return true;
-}
-
-// Received into "<destination>.part", which becomes the destination only
-// when every byte arrived and the file was written and closed without error.
-bool receiveFile(HWND window, HINTERNET session, HINTERNET request, DWORD length, const char* destination) {
-  logMessage("file size: %d, handle %p", static_cast<int>(length), static_cast<void*>(request));
-  Text part;
-  copyText(part, sizeof part, destination);
-  appendText(part, sizeof part, ".part");
-  FILE* file = fopen(part, "wb");
-  if (!file) {
-    logError("opening the destination file %s failed with error code %d", part, static_cast<int>(GetLastError()));
-    closeBoth(request, session);
-    return false;
-  }
-  static char buffer[kBuffer];
-  DWORD received = 0;
-  DWORD start = GetTickCount();
-  DWORD lastUpdate = 0;
-  bool ok = true;
-  while (received < length) {
-    DWORD wanted = length - received < kBuffer ? length - received : kBuffer;
-    DWORD got = 0;
-    if (!internet.read(request, buffer, wanted, &got)) {
-      logError("InternetReadFile failed with error code %d", static_cast<int>(GetLastError()));
-      ok = false;
-      break;
-    }
-    if (got == 0) {
-      logError("The connection closed after %lu of %lu bytes", received, length);
-      ok = false;
-      break;
-    }
-    received += got;
-    if (fwrite(buffer, 1, got, file) != got) {
-      logError("writing the destination file %s failed with error code %d", part, static_cast<int>(GetLastError()));
-      ok = false;
-      break;
-    }
-    DWORD now = GetTickCount();
-    if (lastUpdate + 500 < now) {
-      DWORD elapsed = now - start;
-      double values[4] = {received / 1048576.0, length / 1048576.0, received * 100.0 / length,
-                          elapsed ? static_cast<double>(received) / elapsed : 0.0};
-      WideText status;
-      formatStatus(status, kTextCapacity, values);
-      setStatus(window, status);
-      lastUpdate = now;
-      if (window)
-        SendDlgItemMessageA(window, kProgressBar, PBM_SETPOS, static_cast<WPARAM>(received * 100.0 / length), 0);
-    }
-  }
-  bool closed = fclose(file) == 0;
-  closeBoth(request, session);
-  if (ok && !closed) logError("writing the destination file %s failed on closing", part);
-  if (!ok || !closed) {
-    DeleteFileA(part);
-    return false;
-  }
-  DeleteFileA(destination);
-  if (!MoveFileA(part, destination)) {
-    logError("renaming %s failed with error code %d", part, static_cast<int>(GetLastError()));
-    DeleteFileA(part);
-    return false;
-  }
-  logMessage("download successful");
   return true;
 }
 
@@ -179,6 +208,10 @@ bool downloadFile(HWND window, const char* url, const char* destination) {
     logError("HttpQueryInfo (try %d) failed with error code %d", failures, static_cast<int>(GetLastError()));
     Sleep(300);
     internet.close(request);
+    if (isCanceled()) {
+      internet.close(session);
+      return false;
+    }
     request = internet.openUrl(session, url, nullptr, 0, kUrlFlags, 0);
     if (!request) {
       logError("InternetOpenUrl 2 failed with error code %d", static_cast<int>(GetLastError()));
@@ -195,16 +228,35 @@ bool downloadFile(HWND window, const char* url, const char* destination) {
   return receiveFile(window, session, request, length, destination);
 }
 
-}  // namespace
+void cancelDownload() {
+  Locked locked;
+  if (!running || canceled) return;
+  canceled = true;
+  if (partFile) {
+    dropFile();
+    logMessage("Download canceled, %s deleted", partPath);
+  } else {
+    logMessage("Download canceled");
+  }
+}
 
 void downloadRuntime(void* handle, const char* location) {
   HWND window = static_cast<HWND>(handle);
+  {
+    Locked locked;
+    running = true;
+  }
   if (window) {
     setDlgItemRecord(window, kProgressText, kRecord_downloadNotice);
     setDlgItemRecord(window, IDCANCEL, kRecord_labelCancel);
     ShowWindow(GetDlgItem(window, kProgressStatus), SW_SHOW);
   }
   if (!loadInternetFunctions()) fatalConfigErrorW(kRecord_errInternetInit);
-  if (!downloadFile(window, location, "jre.tar.gz")) fatalConfigErrorW(kRecord_errDownloadFailed);
+  if (!downloadFile(window, location, "jre.tar.gz")) {
+    // The window has ended and the process with it: this thread only
+    // has to stop, without a message for a choice the user made.
+    if (isCanceled()) ExitThread(1);
+    fatalConfigErrorW(kRecord_errDownloadFailed);
+  }
   if (window) ShowWindow(GetDlgItem(window, kProgressStatus), SW_HIDE);
 }

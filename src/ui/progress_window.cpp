@@ -8,6 +8,7 @@
 #include "media/configuration.h"
 #include "media/record_ids.h"
 #include "ui/error_display.h"
+#include "runtime/download.h"
 #include "runtime/included_runtime.h"
 #include "ui/install_marker.h"
 #include "ui/runtime_question.h"
@@ -80,6 +81,7 @@ INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         logMessage("Canceled installer");
+        cancelDownload();
         setInstallStarted(false);
         EndDialog(window, LOWORD(wParam));
         return TRUE;

@@ -2,7 +2,9 @@
 Paths: /good (the archive with its Content-Length), /redirect (302 to
 /good), /notfound (404 with a page and its length), /nolength (the archive
 without a Content-Length), /toolong (a Content-Length beyond the body, then
-the connection closes), /reset (half the body, then a reset)."""
+the connection closes), /reset (half the body, then a reset), /stall (half
+the body, then nothing until the server stops), /slow (the body in 1 KB
+pieces, ten a second)."""
 import http.server
 import socket
 import struct
@@ -13,6 +15,8 @@ class Server:
     def __init__(self, archive_path):
         with open(archive_path, "rb") as f:
             data = f.read()
+        stopping = threading.Event()
+        self.stopping = stopping
 
         class Handler(http.server.BaseHTTPRequestHandler):
             protocol_version = "HTTP/1.1"
@@ -53,6 +57,21 @@ class Server:
                     self.wfile.flush()
                     self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
                     self.close_connection = True
+                elif self.path in ("/stall", "/slow"):
+                    self.send_response(200)
+                    self.send_header("Content-Length", str(len(data)))
+                    self.end_headers()
+                    if self.path == "/stall":
+                        self.wfile.write(data[: len(data) // 2])
+                        self.wfile.flush()
+                        stopping.wait(120)
+                    else:
+                        for offset in range(0, len(data), 1024):
+                            if stopping.wait(0.1):
+                                break
+                            self.wfile.write(data[offset:offset + 1024])
+                            self.wfile.flush()
+                    self.close_connection = True
                 else:
                     self.body(404, b"", 0)
 
@@ -62,5 +81,6 @@ class Server:
         self.thread.start()
 
     def stop(self):
+        self.stopping.set()
         self.httpd.shutdown()
         self.httpd.server_close()

@@ -523,9 +523,18 @@ class Runner:
                     raise Failure(f"no window appeared for step {number + 1}")
                 seen.add(window)
                 if "windowsShow" in step:
+                    # Polled until the windows show as wanted, for states
+                    # the launcher reaches some time after the window came.
                     time.sleep(step.get("settle", 1.0))
                     wanted = json.loads(self.expand(json.dumps(step["windowsShow"]), values or {}))
-                    probe_problems += self.probe_windows(session, wanted, number)
+                    shown_by = time.time() + step.get("showWithin", 0)
+                    problems = self.probe_windows(session, wanted, number)
+                    while problems and time.time() < shown_by and not future.done():
+                        time.sleep(0.3)
+                        problems = self.probe_windows(session, wanted, number)
+                    probe_problems += problems
+                    if "showWithin" in step:
+                        time.sleep(step.get("settle", 1.0))
                 if step.get("screenshot"):
                     time.sleep(0.5)
                     subprocess.run(["import", "-window", "root" if step.get("windows", 1) > 1 else window,
