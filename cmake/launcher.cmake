@@ -90,6 +90,11 @@ target_link_options(spawn PRIVATE -static -s)
 add_executable(io_bench bench/win/io_bench.cpp)
 target_link_options(io_bench PRIVATE -static -s)
 
+# The launcher's download code alone, for the download benchmark.
+add_executable(download_bench bench/win/download_bench.cpp)
+target_link_libraries(download_bench PRIVATE launcher_core)
+target_link_options(download_bench PRIVATE -static -s)
+
 # Stands in for a running first copy of a launcher file.
 add_executable(hold_instance tests/win/hold_instance.cpp)
 target_link_options(hold_instance PRIVATE -static -s)

@@ -1,10 +1,10 @@
 """A loopback HTTP server for the download cases, bound to 127.0.0.1 only.
 Paths: /good (the archive with its Content-Length), /redirect (302 to
-/good), /notfound (404 with a page and its length), /nolength (the archive
-without a Content-Length), /toolong (a Content-Length beyond the body, then
-the connection closes), /reset (half the body, then a reset), /stall (half
-the body, then nothing until the server stops), /slow (the body in 1 KB
-pieces, ten a second)."""
+/good), /notfound (404 with a page and its length), /empty (200 with
+Content-Length 0), /nolength (the archive without a Content-Length),
+/toolong (a Content-Length beyond the body, then the connection closes),
+/reset (half the body, then a reset), /stall (half the body, then nothing
+until the server stops), /slow (the body in 1 KB pieces, ten a second)."""
 import http.server
 import socket
 import struct
@@ -45,6 +45,8 @@ class Server:
                 elif self.path == "/notfound":
                     page = b"<html><body>not found</body></html>"
                     self.body(404, page, len(page))
+                elif self.path == "/empty":
+                    self.body(200, b"", 0)
                 elif self.path == "/nolength":
                     self.body(200, data)
                 elif self.path == "/toolong":
