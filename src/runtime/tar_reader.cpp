@@ -93,14 +93,7 @@ bool tarEntryName(const char* header, Text& name) {
 bool extractTarEntry(TarArchive* archive, const char* path, int32_t size, void* window, int32_t totalSize) {
   logMessage("extracting %s (size %d)", path, size);
   TarFile* file = createTarFile(path);
-  if (!file) {
-    Text message;
-    copyText(message, sizeof message, "Could not open file ");
-    appendText(message, sizeof message, path);
-    appendText(message, sizeof message, "\n");
-    logError("%s", message);
-    fatalError(message);
-  }
+  if (!file) fatalErrorAbout("Could not open file ", path, "\n");
   int32_t copied = 0;
   unsigned long lastUpdate = 0;
   bool failed = false;

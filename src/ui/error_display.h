@@ -16,5 +16,7 @@ void showErrorW(const char16_t* text);
 void showConfigError(int32_t id, const char* argument);
 
 [[noreturn]] void fatalError(const char* text);
+// Logs and shows before + value + after.
+[[noreturn]] void fatalErrorAbout(const char* before, const char* value, const char* after);
 [[noreturn]] void fatalConfigError(int32_t id, const char* argument);
 [[noreturn]] void fatalConfigErrorW(int32_t id);

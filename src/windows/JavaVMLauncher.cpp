@@ -37,12 +37,7 @@ const jchar* asJchars(const char16_t* text) { return reinterpret_cast<const jcha
 
 // Stops the launcher when the virtual machine cannot give what main needs.
 [[noreturn]] void failAllocation(const char* value) {
-  Text message;
-  copyText(message, sizeof message, "Assertion failed: ");
-  appendText(message, sizeof message, value);
-  appendText(message, sizeof message, ", module JavaVMLauncher");
-  logError("%s", message);
-  fatalError(message);
+  fatalErrorAbout("Assertion failed: ", value, ", module JavaVMLauncher");
 }
 
 void appendWide(ArgumentList* list, const char16_t* text) {
