@@ -1,7 +1,6 @@
 #include "runtime/download.h"
 
 #include <windows.h>
-#include <commctrl.h>
 #include <wininet.h>
 #include <stdio.h>
 
@@ -72,7 +71,7 @@ void showProgress(HWND window, DWORD received, DWORD length, DWORD elapsed) {
   WideText status;
   fillDownloadStatus(format, downloadFigures(received, length, elapsed), status, kTextCapacity);
   setDlgItemTextWide(window, kProgressStatus, status);
-  SendDlgItemMessageA(window, kProgressBar, PBM_SETPOS, static_cast<WPARAM>(received * 100.0 / length), 0);
+  setProgressPosition(window, static_cast<int>(received * 100.0 / length));
 }
 
 // Closes the file and moves it to the destination, unless the download

@@ -2,16 +2,12 @@
 // C runtime's files, so that names take the ANSI code page like every
 // other path of the launcher.
 #include <windows.h>
-#include <commctrl.h>
 #include <direct.h>
 #include <stdio.h>
 #include <zlib.h>
 
 #include "runtime/tar_io.h"
-
-namespace {
-constexpr int kProgressBar = 1001;
-}
+#include "ui/progress_window.h"
 
 // A larger input buffer than zlib's 8 KB: fewer reads for a runtime of
 // many megabytes.
@@ -60,5 +56,5 @@ bool closeTarFile(TarFile* file) {
 unsigned long tarTickCount() { return GetTickCount(); }
 
 void showTarProgress(void* window, int position) {
-  SendDlgItemMessageA(static_cast<HWND>(window), kProgressBar, PBM_SETPOS, position, 0);
+  setProgressPosition(static_cast<HWND>(window), position);
 }

@@ -44,16 +44,12 @@ BOOL CALLBACK countWindow(HWND window, LPARAM) {
   return TRUE;
 }
 
-void setPosition(HWND window, int position) { SendDlgItemMessageA(window, kProgressBar, PBM_SETPOS, position, 0); }
-
 void initialise(HWND window) {
   centerWindow(window);
   setErrorOwner(window);
-  SendDlgItemMessageA(window, kProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  setProgressRange(window, 100);
   setDlgItemRecord(window, kProgressText, kRecord_progressText);
-  WideText caption;
-  configWString(kRecord_caption, caption);
-  setWindowTextWide(window, caption);
+  setWindowRecord(window, kRecord_caption);
   setDlgItemRecord(window, IDCANCEL, kRecord_labelCancel);
   startWindowThread(configInt(kRecord_windowOnDemand) ? askForRuntime : runPipelineThread, window, false);
 }
@@ -128,10 +124,24 @@ void setDlgItemTextWide(HWND window, int control, const char16_t* text) {
   SetDlgItemTextW(window, control, reinterpret_cast<const wchar_t*>(text));
 }
 
+void setWindowRecord(HWND window, int32_t record) {
+  WideText text;
+  configWString(record, text);
+  setWindowTextWide(window, text);
+}
+
 void setDlgItemRecord(HWND window, int control, int32_t record) {
   WideText text;
   configWString(record, text);
   setDlgItemTextWide(window, control, text);
+}
+
+void setProgressRange(HWND window, int limit) {
+  SendDlgItemMessageA(window, kProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, limit));
+}
+
+void setProgressPosition(HWND window, int position) {
+  SendDlgItemMessageA(window, kProgressBar, PBM_SETPOS, position, 0);
 }
 
 void startWindowThread(LPTHREAD_START_ROUTINE procedure, HWND window, bool aboveNormal) {
@@ -172,7 +182,7 @@ DWORD WINAPI watchForJavaWindow(void* handle) {
     if (polls % 5 == 0) {
       progress.start += 20;
       if (progress.start > progress.limit - 10) progress.start = progress.limit - 10;
-      setPosition(window, progress.start);
+      setProgressPosition(window, progress.start);
     }
     if (polls == 600 && isInstallStarted()) {
       logMessage("timeout");
@@ -191,7 +201,7 @@ DWORD WINAPI animateExpansionProgress(void* handle) {
   while (!unpackDone()) {
     Sleep(unpackDuration() / 10);
     position += 10;
-    setPosition(window, position);
+    setProgressPosition(window, position);
     if (position >= 200) break;
   }
   return 0;

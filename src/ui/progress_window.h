@@ -20,8 +20,13 @@ void centerWindow(HWND window);
 
 void setWindowTextWide(HWND window, const char16_t* text);
 void setDlgItemTextWide(HWND window, int control, const char16_t* text);
-// The control's text is the wide config record.
+// The window's or the control's text is the wide config record.
+void setWindowRecord(HWND window, int32_t record);
 void setDlgItemRecord(HWND window, int control, int32_t record);
+
+// The bar of the progress window.
+void setProgressRange(HWND window, int limit);
+void setProgressPosition(HWND window, int position);
 
 // The threads that serve the progress window run detached; aboveNormal
 // for those that must keep up with the work they show.

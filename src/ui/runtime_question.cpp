@@ -36,9 +36,7 @@ void initialise(HWND dialog) {
   configString(kRecord_minJavaVersion, min, sizeof min);
   configString(kRecord_maxJavaVersion, max, sizeof max);
   centerWindow(dialog);
-  WideText caption;
-  configWString(kRecord_caption, caption);
-  setWindowTextWide(dialog, caption);
+  setWindowRecord(dialog, kRecord_caption);
   setDlgItemRecord(dialog, IDCANCEL, kRecord_labelCancel);
   setDlgItemRecord(dialog, kLocateButton, kRecord_labelLocate);
   setDlgItemRecord(dialog, kDownloadButton, kRecord_labelDownload);

@@ -1,7 +1,6 @@
 #include "windows/launch_pipeline.h"
 
 #include <windows.h>
-#include <commctrl.h>
 #include <direct.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -111,7 +110,7 @@ void prepareRuntime(HWND window) {
     progress.limit = 150;
     progress.start = 100;
   }
-  if (window) SendDlgItemMessageA(window, kProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, progress.limit));
+  if (window) setProgressRange(window, progress.limit);
   if (runtimeAvailable()) unpackIncludedRuntime(window);
 }
 
@@ -120,7 +119,7 @@ void prepareRuntime(HWND window) {
 unsigned long runLaunchPipeline(void* windowHandle) {
   HWND window = static_cast<HWND>(windowHandle);
   logMessage("Starting work");
-  if (window) SendDlgItemMessageA(window, kProgressBar, PBM_SETPOS, 1, 0);
+  if (window) setProgressPosition(window, 1);
 
   if (runModes().languageRestart) {
     currentDirectory(workDirectory());
