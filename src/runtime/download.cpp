@@ -4,6 +4,7 @@
 #include <wininet.h>
 #include <stdio.h>
 
+#include "common/critical_section.h"
 #include "common/system_library.h"
 #include "common/text.h"
 #include "log/log.h"
@@ -38,22 +39,14 @@ struct {
 // thread writes nothing more and the partial file is gone. The reads
 // happen outside it: a read that waits on a stalled server must not keep
 // the window from ending.
-struct Guard {
-  CRITICAL_SECTION section;
-  Guard() { InitializeCriticalSection(&section); }
-} guard;
+CriticalSection guard;
 bool running = false;
 bool canceled = false;
 FILE* partFile = nullptr;
 Text partPath;
 
-struct Locked {
-  Locked() { EnterCriticalSection(&guard.section); }
-  ~Locked() { LeaveCriticalSection(&guard.section); }
-};
-
 bool isCanceled() {
-  Locked locked;
+  Locked locked(guard);
   return canceled;
 }
 
@@ -77,7 +70,7 @@ void showProgress(HWND window, DWORD received, DWORD length, DWORD elapsed) {
 // Closes the file and moves it to the destination, unless the download
 // was canceled meanwhile, which already deleted it.
 bool finishFile(const char* destination) {
-  Locked locked;
+  Locked locked(guard);
   if (canceled) return false;
   FILE* file = partFile;
   partFile = nullptr;
@@ -96,7 +89,7 @@ bool finishFile(const char* destination) {
 }
 
 void dropFile() {
-  Locked locked;
+  Locked locked(guard);
   if (!partFile) return;
   fclose(partFile);
   partFile = nullptr;
@@ -108,7 +101,7 @@ void dropFile() {
 bool receiveFile(HWND window, HINTERNET session, HINTERNET request, DWORD length, const char* destination) {
   logMessage("file size: %d, handle %p", static_cast<int>(length), static_cast<void*>(request));
   {
-    Locked locked;
+    Locked locked(guard);
     copyText(partPath, sizeof partPath, destination);
     appendText(partPath, sizeof partPath, ".part");
     if (canceled) return false;
@@ -130,7 +123,7 @@ bool receiveFile(HWND window, HINTERNET session, HINTERNET request, DWORD length
     BOOL read = internet.read(request, buffer, wanted, &got);
     DWORD error = GetLastError();
     {
-      Locked locked;
+      Locked locked(guard);
       // Canceled while the read waited: the file is gone and the window
       // has ended, so nothing is written or logged any more.
       if (canceled) return false;
@@ -228,7 +221,7 @@ bool downloadFile(HWND window, const char* url, const char* destination) {
 }
 
 void cancelDownload() {
-  Locked locked;
+  Locked locked(guard);
   if (!running || canceled) return;
   canceled = true;
   if (partFile) {
@@ -242,7 +235,7 @@ void cancelDownload() {
 void downloadRuntime(void* handle, const char* location) {
   HWND window = static_cast<HWND>(handle);
   {
-    Locked locked;
+    Locked locked(guard);
     running = true;
   }
   if (window) {

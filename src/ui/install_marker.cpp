@@ -2,12 +2,18 @@
 
 #include <windows.h>
 
+#include "common/critical_section.h"
+
 namespace {
 const char kMarkerKey[] = "SOFTWARE\\orlinde\\lantor\\";
 const char kMarkerValue[] = "InstallStarted";
+CriticalSection guard;
+bool canceled = false;
 }  // namespace
 
 void setInstallStarted(bool started) {
+  Locked locked(guard);
+  if (started && canceled) return;
   HKEY key;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kMarkerKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
@@ -15,6 +21,12 @@ void setInstallStarted(bool started) {
   DWORD value = started ? 1 : 0;
   RegSetValueExA(key, kMarkerValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   RegCloseKey(key);
+}
+
+void cancelInstallStarted() {
+  Locked locked(guard);
+  canceled = true;
+  setInstallStarted(false);
 }
 
 // Only a 4-byte REG_DWORD counts: a value of another type or size left by

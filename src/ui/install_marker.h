@@ -7,3 +7,7 @@
 // Failures are ignored: the mark then reads as not set.
 void setInstallStarted(bool started);
 bool isInstallStarted();
+// The user canceled the launch: the mark is cleared for the rest of the
+// process, and the work thread, which goes on until the process ends,
+// cannot set it again.
+void cancelInstallStarted();

@@ -78,7 +78,7 @@ INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LP
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         logMessage("Canceled installer");
         cancelDownload();
-        setInstallStarted(false);
+        cancelInstallStarted();
         EndDialog(window, LOWORD(wParam));
         return TRUE;
       }

@@ -135,7 +135,7 @@ INT_PTR CALLBACK runtimeQuestionDialogProc(HWND dialog, UINT message, WPARAM wPa
       if (chooseJavaExecutable(dialog)) EndDialog(dialog, kLocateButton);
       return FALSE;
     case IDCANCEL:
-      setInstallStarted(false);
+      cancelInstallStarted();
       exit(1);
     case kDownloadButton:
     case IDOK:
