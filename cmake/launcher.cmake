@@ -7,6 +7,7 @@ set(LAUNCHER_SOURCES
   src/common/code_page_win.cpp
   src/common/environment_win.cpp
   src/common/system_library_win.cpp
+  src/common/user_registry_win.cpp
   src/log/log.cpp
   src/media/media_io_win.cpp
   src/media/media_file.cpp

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/text.h"
+#include "common/user_registry.h"
 #include "log/log.h"
 #include "media/paths.h"
 
@@ -41,27 +42,16 @@ BOOL CALLBACK activateWindow(HWND window, LPARAM) {
 const char* instanceSemaphoreName() { return semaphoreName; }
 
 void storeInstancePid() {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kPidsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return;
   Text name;
   launcherKey(name);
-  DWORD pid = GetCurrentProcessId();
-  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&pid), sizeof pid);
-  RegCloseKey(key);
+  writeUserDword(kPidsKey, name, GetCurrentProcessId());
 }
 
 unsigned long readInstancePid() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kPidsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
   Text name;
   launcherKey(name);
   DWORD pid = 0;
-  DWORD size = sizeof pid;
-  LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&pid), &size);
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS && size == sizeof pid ? pid : 0;
+  return readUserDword(kPidsKey, name, &pid, nullptr) ? pid : 0;
 }
 
 void activateProcessWindows(unsigned long processId, bool restore) {
