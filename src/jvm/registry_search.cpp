@@ -32,10 +32,15 @@ bool readString(HKEY root, const char* keyPath, const char* name, char* buffer, 
 
 bool requireJdk() { return configInt(kRecord_requireJdk) != 0; }
 
-// The JavaHome of a version key, qualified by its executable.
-bool tryVersionKey(const char* keyPath, Text& javaExe, Text& version, const char* min, const char* max) {
+// The JavaHome of the version key below keyPath, qualified by its executable.
+bool tryVersionKey(const char* keyPath, const char* versionName, Text& javaExe, Text& version, const char* min,
+                   const char* max) {
+  Text subkey;
+  copyText(subkey, sizeof subkey, keyPath);
+  appendText(subkey, sizeof subkey, "\\");
+  appendText(subkey, sizeof subkey, versionName);
   Text home;
-  if (!readString(HKEY_LOCAL_MACHINE, keyPath, "JavaHome", home, sizeof home)) return false;
+  if (!readString(HKEY_LOCAL_MACHINE, subkey, "JavaHome", home, sizeof home)) return false;
   if (!javaExeFromHome(javaExe, home)) return false;
   return checkJavaExe(javaExe, version, min, max, false);
 }
@@ -88,11 +93,7 @@ bool installedCurrentVersion(Text& javaExe, Text& version, const char* min, cons
   const char* name = useJdk ? jdk : jre;
   // An empty name would stand for the JavaSoft key itself, which is no version.
   if (!name[0]) return false;
-  Text keyPath;
-  copyText(keyPath, sizeof keyPath, useJdk ? kJdkKey : kJreKey);
-  appendText(keyPath, sizeof keyPath, "\\");
-  appendText(keyPath, sizeof keyPath, name);
-  return tryVersionKey(keyPath, javaExe, version, min, max);
+  return tryVersionKey(useJdk ? kJdkKey : kJreKey, name, javaExe, version, min, max);
 }
 
 bool installedVersionScan(Text& javaExe, Text& version, const char* min, const char* max, const char* keyPath) {
@@ -122,13 +123,7 @@ bool installedVersionScan(Text& javaExe, Text& version, const char* min, const c
   RegCloseKey(key);
   if (count) qsort(names, static_cast<size_t>(count), sizeof(char*), compareNames);
   bool found = false;
-  for (int i = count - 1; i >= 0 && !found; --i) {
-    Text subkey;
-    copyText(subkey, sizeof subkey, keyPath);
-    appendText(subkey, sizeof subkey, "\\");
-    appendText(subkey, sizeof subkey, names[i]);
-    found = tryVersionKey(subkey, javaExe, version, min, max);
-  }
+  for (int i = count - 1; i >= 0 && !found; --i) found = tryVersionKey(keyPath, names[i], javaExe, version, min, max);
   for (int i = 0; i < count; ++i) free(names[i]);
   free(names);
   return found;
