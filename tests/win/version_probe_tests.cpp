@@ -57,22 +57,17 @@ static bool check(const std::string& javaExe, const char* min, bool allowBeta = 
 }
 
 int main(int, char** argv) {
-  char here[MAX_PATH];
-  GetFullPathNameA(argv[0], sizeof here, here, nullptr);
-  std::string build = here;
-  testJava = build.substr(0, build.find_last_of('\\')) + "\\runtime\\java.exe";
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  root = std::string(temp) + "version probe " + (sizeof(void*) == 8 ? "64" : "32") + "\\";
-  removeTree(root.substr(0, root.size() - 1));
-  CreateDirectoryA(root.c_str(), nullptr);
+  testJava = testRuntimeDirectory(argv[0]) + "java.exe";
+  root = freshScratch("version probe");
   setLauncherType("0");
   logMessage("start");
   logSince();
 
   // Programs planted where an unquoted command line without an application
   // name would find them first: "...\\Temp\\version.exe" and "...\\jre.exe".
-  std::string unpack = build.substr(0, build.find_last_of('\\')) + "\\runtime\\unpack200.exe";
+  std::string unpack = testRuntimeDirectory(argv[0]) + "unpack200.exe";
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
   const std::string planted[] = {std::string(temp) + "version.exe", root + "jre.exe"};
   for (const std::string& program : planted) {
     CopyFileA(unpack.c_str(), program.c_str(), FALSE);
