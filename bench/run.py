@@ -47,6 +47,11 @@ def timed_runs(session, program, temp_dir, env=None):
     return statistics.median(times) * 1000, min(times) * 1000
 
 
+def build_installer(manifest, installer, stub):
+    subprocess.run([os.path.join(ROOT, "dist", "ltrbuild"), "build", manifest, "-o", installer, "--stub", stub],
+                   check=True, capture_output=True)
+
+
 def build_large_installer(out, stub):
     """An installer whose included files hold EXTRACT_MB of random bytes."""
     files_dir = os.path.join(out, "large")
@@ -63,8 +68,7 @@ def build_large_installer(out, stub):
     with open(manifest, "w") as f:
         json.dump({"files": names}, f)
     installer = os.path.join(out, "large.exe")
-    subprocess.run([os.path.join(ROOT, "dist", "ltrbuild"), "build", manifest, "-o", installer, "--stub", stub],
-                   check=True, capture_output=True)
+    build_installer(manifest, installer, stub)
     return installer
 
 
@@ -153,8 +157,7 @@ def start_rows(session, out, bits, stub, temp_dir):
         with open(path, "w", encoding="utf-8") as f:
             json.dump(manifest, f, ensure_ascii=False)
         installer = os.path.join(out, f"start-{bits}.exe")
-        subprocess.run([os.path.join(ROOT, "dist", "ltrbuild"), "build", path, "-o", installer,
-                        "--stub", os.path.join(ROOT, "dist", stub)], check=True, capture_output=True)
+        build_installer(path, installer, os.path.join(ROOT, "dist", stub))
         os.sync()
         launcher_median, launcher_best = timed_runs(session, installer, temp_dir, dict(env, **extra))
         trivial_median, trivial_best = timed_runs(session, trivial, temp_dir)
@@ -203,8 +206,7 @@ def unpack_rows(session, out, bits, stub):
     with open(manifest, "w") as f:
         json.dump({"records": {"mainClass": "com.example.Setup"}, "files": [archive]}, f)
     installer = os.path.join(archive_dir, "unpack.exe")
-    subprocess.run([os.path.join(ROOT, "dist", "ltrbuild"), "build", manifest, "-o", installer,
-                    "--stub", os.path.join(ROOT, "dist", stub)], check=True, capture_output=True)
+    build_installer(manifest, installer, os.path.join(ROOT, "dist", stub))
     scratch = scratch_directory(out)
     temp_dir = os.path.join(scratch, "unpack-temp")
     target = os.path.join(scratch, "unpack-target")

@@ -24,7 +24,7 @@ class Server:
             def log_message(self, *args):
                 pass
 
-            def body(self, status, payload, length=None, close=False):
+            def body(self, status, payload, length=None):
                 self.send_response(status)
                 if length is not None:
                     self.send_header("Content-Length", str(length))

@@ -250,15 +250,15 @@ class Runner:
             text = text.replace("{" + key + "}", value)
         return text
 
-    def check(self, case, expect, result, installer, temp_dir, boxes, directory, held=None, observed=None):
+    def check(self, case, expect, result, installer, temp_dir, boxes, directory, held, observed):
         code, stdout, stderr = result
         problems = []
-        problems += (observed or {}).get("dialogProblems", [])
+        problems += observed["dialogProblems"]
         for wanted in expect.get("traceHas", []):
-            if wanted not in observed.get("trace", ""):
+            if wanted not in observed["trace"]:
                 problems.append(f"Wine's trace lacks {wanted!r}")
         for unwanted in expect.get("traceLacks", []):
-            if unwanted in observed.get("trace", ""):
+            if unwanted in observed["trace"]:
                 problems.append(f"Wine's trace has {unwanted!r}")
         if "installStarted" in expect and observed.get("installStarted") != expect["installStarted"]:
             problems.append(f"InstallStarted is {observed['installStarted']!r}, expected {expect['installStarted']!r}")
@@ -267,7 +267,7 @@ class Runner:
                   "semaphore": wine.windows_path(installer).lower().replace("\\", "_"),
                   "cwd": wine.windows_path(os.path.join(directory, case["cwd"]) if "cwd" in case else os.getcwd()),
                   "exedir": wine.windows_path(os.path.dirname(installer)) + "\\",
-                  "rt": wine.windows_path(os.path.join(directory, "rt")), "bits": (observed or {}).get("bits", "")}
+                  "rt": wine.windows_path(os.path.join(directory, "rt")), "bits": observed["bits"]}
         with open(installer, "rb") as f:
             data = f.read()
         values.update((k, str(v)) for k, v in payload.headers(data).items())
@@ -445,17 +445,17 @@ class Runner:
             cwd = os.path.join(directory, case["cwd"]) if "cwd" in case else None
             if gui or display or "installStarted" in case or "installStarted" in case.get("expect", {}):
                 self.set_marker(session, case)
-            self.dialog_problems = []
+            observed = {"bits": bits, "trace": "", "dialogProblems": []}
             if gui:
-                result, boxes = self.run_dialog(session, case, installer, run_temp, env, display, directory, cwd,
-                                                {"bits": bits, "rt": wine.windows_path(os.path.join(directory, "rt"))})
+                values = {"bits": bits, "rt": wine.windows_path(os.path.join(directory, "rt"))}
+                result, boxes, observed["dialogProblems"] = self.run_dialog(session, case, installer, run_temp, env,
+                                                                            display, directory, cwd, values)
             else:
                 result = session.run(installer, case.get("tail", ""), run_temp, env, case.get("timeout", 30), cwd=cwd,
                                      wine_debug="-all,trace+process" if case.get("processTrace") else None)
                 boxes = None
             if case.get("processTrace"):
-                result, observed_trace = split_trace(result)
-            observed = {"bits": bits, "trace": observed_trace if case.get("processTrace") else ""}
+                result, observed["trace"] = split_trace(result)
             if "installStarted" in case.get("expect", {}):
                 observed["installStarted"] = session.reg_query(self.MARKER_KEY, "InstallStarted")
                 session.reg_delete(self.MARKER_KEY, "InstallStarted")
@@ -468,7 +468,6 @@ class Runner:
                 code = first.result(timeout=120)[0]
                 if code != 0:
                     raise Failure(f"the first copy ended with {code}")
-            observed["dialogProblems"] = self.dialog_problems
             if "download" in case:
                 self.server.stop()
             self.check(case, case.get("expect", {}), result, installer, temp_dir, boxes, directory, held, observed)
@@ -550,8 +549,7 @@ class Runner:
         trace = stderr.decode(ANSI, "replace")
         boxes = [unescape_trace(m.group(1)) for m in re.finditer(r'trace:msgbox:\w+ L"((?:[^"\\]|\\.)*)"', trace)]
         wine_lines = [l for l in trace.splitlines(True) if not re.match(r"^[0-9a-f]{4}:", l)]
-        self.dialog_problems = probe_problems
-        return (code, stdout, "".join(wine_lines).encode(ANSI, "replace")), boxes
+        return (code, stdout, "".join(wine_lines).encode(ANSI, "replace")), boxes, probe_problems
 
     def probe_windows(self, session, wanted, number):
         """The launcher's visible dialogs as tests/win/window_probe.cpp reads
