@@ -131,8 +131,7 @@ class Runner:
             self.server = http_server.Server(served)
             if case["download"].get("plantWininet"):
                 # Any library of that name beside the installer; it has none of WinINet's functions.
-                shutil.copyfile(os.path.join(self.build, f"win{bits}", "runtime", "planted", "ltrdep.dll"),
-                                os.path.join(directory, "wininet.dll"))
+                shutil.copyfile(runtimes.planted_dependency(self.build, bits), os.path.join(directory, "wininet.dll"))
             manifest.setdefault("records", {})["jreDownloadUrl"] = self.server.url + case["download"]["path"]
         if "cwd" in case:
             cwd = os.path.join(directory, case["cwd"])

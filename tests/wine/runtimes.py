@@ -32,9 +32,22 @@ def use_dependency_variant(build, bits, root, with_dependency=True):
         shutil.copyfile(program(build, bits, "ltrdep.dll"), os.path.join(client, "ltrdep.dll"))
 
 
+def planted_dependency(build, bits):
+    """The copy of ltrdep.dll that must never be the one loaded."""
+    return program(build, bits, os.path.join("planted", "ltrdep.dll"))
+
+
 def plant_dependency(build, bits, directory):
-    shutil.copyfile(os.path.join(build, f"win{bits}", "runtime", "planted", "ltrdep.dll"),
-                    os.path.join(directory, "ltrdep.dll"))
+    shutil.copyfile(planted_dependency(build, bits), os.path.join(directory, "ltrdep.dll"))
+
+
+def _patched(data, patches):
+    """data with each [offset, hex bytes] of patches written over it."""
+    data = bytearray(data)
+    for offset, hex_bytes in patches:
+        patch = bytes.fromhex(hex_bytes)
+        data[offset:offset + len(patch)] = patch
+    return bytes(data)
 
 
 def _python_archive(recipe, build, bits):
@@ -64,11 +77,7 @@ def _python_archive(recipe, build, bits):
                 data = entry.get("data", "").encode("utf-8")
             info.size = len(data)
             archive.addfile(info, io.BytesIO(data) if data else None)
-    data = bytearray(raw.getvalue())
-    for offset, hex_bytes in recipe.get("writeTar", []):
-        patch = bytes.fromhex(hex_bytes)
-        data[offset:offset + len(patch)] = patch
-    return bytes(data)
+    return _patched(raw.getvalue(), recipe.get("writeTar", []))
 
 
 def _gnu_archive(recipe, build, bits, work):
@@ -93,10 +102,8 @@ def make_archive(recipe, build, bits, work):
     """Writes work/jre.tar.gz and returns its path. "cutGzip" keeps that
     many bytes of the compressed file; "writeGzip" patches it."""
     tar_bytes = _python_archive(recipe, build, bits) if recipe.get("tool") == "python" else _gnu_archive(recipe, build, bits, work)
-    data = bytearray(subprocess.run(["gzip", "-n", "-c"], input=tar_bytes, check=True, capture_output=True).stdout)
-    for offset, hex_bytes in recipe.get("writeGzip", []):
-        patch = bytes.fromhex(hex_bytes)
-        data[offset:offset + len(patch)] = patch
+    data = subprocess.run(["gzip", "-n", "-c"], input=tar_bytes, check=True, capture_output=True).stdout
+    data = _patched(data, recipe.get("writeGzip", []))
     if "cutGzip" in recipe:
         data = data[:recipe["cutGzip"]]
     path = os.path.join(work, "jre.tar.gz")
