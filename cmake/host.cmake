@@ -13,15 +13,15 @@ if(LAUNCHER_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# The portable reader over an in-memory media file.
-add_library(payload_reader STATIC ${PORTABLE_SOURCES} src/media/media_io_memory.cpp
-  src/log/log_memory.cpp)
-target_include_directories(payload_reader PUBLIC src)
+# The portable core over the host's in-memory log and media file.
+add_library(core STATIC ${CORE_SOURCES} ${HOST_PLATFORM_SOURCES})
+target_include_directories(core PUBLIC src)
 
-# The launch code over the test doubles of tests/unit/fake_system.cpp.
-add_library(launch_core STATIC ${LAUNCH_SOURCES} src/runtime/tar_io_memory.cpp tests/unit/fake_system.cpp)
-target_include_directories(launch_core PUBLIC src tests/unit)
-target_link_libraries(launch_core PUBLIC payload_reader)
+# The seams the core reads the system through (paths, environment, code
+# page, the archive's files), doubled for the tests.
+add_library(host_fakes STATIC tests/unit/fake_system.cpp tests/unit/tar_io_memory.cpp)
+target_include_directories(host_fakes PUBLIC src tests/unit)
+target_link_libraries(host_fakes PUBLIC core)
 
 if(LAUNCHER_FUZZ)
   file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS tests/fuzz/fuzz_*.cpp)
@@ -30,7 +30,7 @@ if(LAUNCHER_FUZZ)
     add_executable(${name} ${source})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_libraries(${name} PRIVATE launch_core)
+    target_link_libraries(${name} PRIVATE host_fakes)
   endforeach()
   return()
 endif()
@@ -42,14 +42,14 @@ file(GLOB BUILDER_SOURCES CONFIGURE_DEPENDS tools/builder/*.cpp)
 list(FILTER BUILDER_SOURCES EXCLUDE REGEX "main\\.cpp$")
 add_library(builder_core STATIC ${BUILDER_SOURCES})
 target_include_directories(builder_core PUBLIC src tools)
-target_link_libraries(builder_core PUBLIC payload_reader nlohmann_json::nlohmann_json)
+target_link_libraries(builder_core PUBLIC core nlohmann_json::nlohmann_json)
 
 add_executable(ltrbuild tools/builder/main.cpp)
 target_link_libraries(ltrbuild PRIVATE builder_core)
 
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS tests/unit/*_tests.cpp)
 add_executable(unit_tests ${UNIT_TEST_SOURCES})
-target_link_libraries(unit_tests PRIVATE builder_core launch_core GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE builder_core host_fakes GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
 
@@ -64,10 +64,10 @@ if(NOT LAUNCHER_SANITIZE AND EXISTS ${JDK_HOME}/include/jni.h AND EXISTS ${JDK_H
     COMMAND ${JDK_HOME}/bin/javac -d ${JNI_TEST_CLASSES} ${JNI_TEST_JAVA}
     DEPENDS ${JNI_TEST_JAVA})
   add_custom_target(jni_test_classes DEPENDS ${JNI_TEST_CLASSES}/com/lantor/runtime/WinLauncher.class)
-  add_executable(jni_tests tests/jni/jni_launch_tests.cpp src/windows/JavaVMLauncher.cpp)
+  add_executable(jni_tests tests/jni/jni_launch_tests.cpp src/launch/jvm_launch.cpp)
   target_include_directories(jni_tests PRIVATE ${JDK_HOME}/include ${JDK_HOME}/include/linux)
   target_compile_definitions(jni_tests PRIVATE JNI_TEST_CLASSES="${JNI_TEST_CLASSES}"
     JNI_TEST_LIBJVM="${JDK_HOME}/lib/server/libjvm.so")
-  target_link_libraries(jni_tests PRIVATE launch_core GTest::gtest_main dl)
+  target_link_libraries(jni_tests PRIVATE host_fakes GTest::gtest_main dl)
   add_dependencies(jni_tests jni_test_classes)
 endif()

@@ -1,39 +1,6 @@
 # The Windows launcher stub and the Windows test programs.
 enable_language(RC)
 
-set(LAUNCHER_SOURCES
-  ${PORTABLE_SOURCES}
-  ${LAUNCH_SOURCES}
-  src/common/code_page_win.cpp
-  src/common/environment_win.cpp
-  src/common/system_library_win.cpp
-  src/common/user_registry_win.cpp
-  src/log/log.cpp
-  src/media/media_io_win.cpp
-  src/media/media_file.cpp
-  src/media/paths.cpp
-  src/media/temp_directory.cpp
-  src/media/cleanup.cpp
-  src/media/included_files.cpp
-  src/windows/JavaVMLauncher.cpp
-  src/jvm/library_loading.cpp
-  src/jvm/version_probe.cpp
-  src/jvm/executable_machine.cpp
-  src/runtime/pack200.cpp
-  src/runtime/tar_io_win.cpp
-  src/jvm/registry_search.cpp
-  src/jvm/search_sequence.cpp
-  src/ui/error_display.cpp
-  src/ui/process_environment.cpp
-  src/ui/single_instance.cpp
-  src/ui/install_marker.cpp
-  src/ui/progress_window.cpp
-  src/ui/runtime_question.cpp
-  src/runtime/included_runtime.cpp
-  src/runtime/download.cpp
-  src/windows/launch_pipeline.cpp
-)
-
 # The stub stays small: no exceptions, no RTTI, no unwind tables, msvcrt's
 # own printf (which also gives %I64d), unused functions dropped. No
 # -fdata-sections: on PE targets it moves zero-filled buffers out of .bss
@@ -43,11 +10,16 @@ set(STUB_COMPILE_OPTIONS
   -ffunction-sections)
 set(STUB_DEFINITIONS __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
 
-add_library(launcher_core STATIC ${LAUNCHER_SOURCES})
+# Every layer below the entry; the test programs link it too.
+add_library(launcher_core STATIC ${CORE_SOURCES} ${PLATFORM_SOURCES} ${LAUNCH_SOURCES} ${UI_SOURCES})
 # jni.h from the JDK, with our jni_md.h for Windows (the JDK's own is for Linux).
 set(JDK_HOME /usr/lib/jvm/java-17-openjdk-amd64 CACHE PATH "JDK whose jni.h the launcher uses")
-target_include_directories(launcher_core PUBLIC src src/jvm ${JDK_HOME}/include)
+target_include_directories(launcher_core PUBLIC src src/platform/jni ${JDK_HOME}/include)
 target_compile_options(launcher_core PUBLIC ${STUB_COMPILE_OPTIONS})
+# No frame of the launcher holds more than four of its 8 KB texts: the
+# work thread becomes the Java main thread and keeps its stack for Java.
+set(STUB_STACK_LIMIT -Wstack-usage=32768)
+target_compile_options(launcher_core PRIVATE ${STUB_STACK_LIMIT})
 target_compile_definitions(launcher_core PUBLIC ${STUB_DEFINITIONS})
 # zlib reads the runtime archive; -static takes Debian's libz.a.
 target_link_libraries(launcher_core PUBLIC comctl32 z advapi32)
@@ -60,8 +32,9 @@ add_custom_command(OUTPUT ${LAUNCHER_ICON}
 set_source_files_properties(src/resources/launcher.rc PROPERTIES
   OBJECT_DEPENDS "${LAUNCHER_ICON};${CMAKE_SOURCE_DIR}/src/resources/launcher.manifest")
 
-add_executable(launcher WIN32 src/windows/WinLoader.cpp src/resources/launcher.rc)
+add_executable(launcher WIN32 ${ENTRY_SOURCES} src/resources/launcher.rc)
 target_include_directories(launcher PRIVATE ${CMAKE_BINARY_DIR})
+target_compile_options(launcher PRIVATE ${STUB_STACK_LIMIT})
 target_link_libraries(launcher PRIVATE launcher_core)
 target_link_options(launcher PRIVATE -static -s -Wl,--gc-sections)
 

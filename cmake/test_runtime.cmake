@@ -4,7 +4,7 @@
 set(JDK_HOME /usr/lib/jvm/java-17-openjdk-amd64 CACHE PATH "JDK whose jni.h the Windows builds use")
 # Our jni_md.h must come before the JDK's include directory, and the JDK's
 # linux/ directory must never be on the path of a Windows build.
-set(WINDOWS_JNI_INCLUDES ${CMAKE_SOURCE_DIR}/src/jvm ${JDK_HOME}/include)
+set(WINDOWS_JNI_INCLUDES ${CMAKE_SOURCE_DIR}/src/platform/jni ${JDK_HOME}/include)
 set(TEST_RUNTIME_DIR ${CMAKE_BINARY_DIR}/runtime)
 
 add_library(test_runtime_support STATIC tests/runtime/scenario.cpp tests/runtime/report.cpp)

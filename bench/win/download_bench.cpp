@@ -3,14 +3,15 @@
 #include <windows.h>
 #include <stdio.h>
 
-#include "runtime/download.h"
+#include "launch/download_win.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3 || !loadInternetFunctions()) return 2;
+  InternetFunctions internet;
+  if (argc != 3 || !loadInternetFunctions(&internet)) return 2;
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  bool downloaded = downloadFile(nullptr, argv[1], argv[2]);
+  bool downloaded = downloadFile(internet, ConfigTables{}, nullptr, argv[1], argv[2]);
   QueryPerformanceCounter(&end);
   if (!downloaded) return 1;
   printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);

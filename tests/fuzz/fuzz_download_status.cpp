@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "runtime/download_status.h"
+#include "core/download_status.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char16_t> format(size / 2 + 1, 0);

@@ -3,10 +3,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "log/log_memory.h"
-#include "media/configuration.h"
-#include "media/media_io_memory.h"
-#include "media/record_reader.h"
+#include "platform/host/log_memory.h"
+#include "core/configuration.h"
+#include "platform/host/media_io_memory.h"
+#include "core/record_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemoryMedia media{data, size, 0};
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool ok = locatePayload(&media, &location, &error) && readConfigTables(&media, &tables, &error);
   if (ok) {
     if (tables.includedFilesPosition > size) __builtin_trap();
-    for (int32_t i = 0; i < tables.recordCount; ++i) (void)findConfigString(tables, tables.records[i].id);
+    for (int i = 0; i < tables.records.count; ++i) (void)findConfigString(tables, tables.records.items[i].id);
     (void)parseConfigInt(findConfigString(tables, 2002));
   } else if (error.failure == ReadFailure::none) {
     __builtin_trap();

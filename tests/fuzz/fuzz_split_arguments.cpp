@@ -1,16 +1,15 @@
 // Feeds arbitrary bytes to the argument splitters: as UTF-16 units (the
 // command line) and as an 8-bit text (configured parameters). Either the
 // text splits, into tokens that together are no longer than the text and
-// agree between the two forms, or an unclosed quote stops with error 1007
-// and leaves nothing behind.
+// agree between the two forms, or an unclosed quote stops the launch
+// ("Wrong Parameter Usage") and leaves nothing behind.
 #include <stddef.h>
 #include <stdint.h>
 
 #include <string>
 
 #include "fake_system.h"
-#include "media/record_ids.h"
-#include "windows/arguments.h"
+#include "core/arguments.h"
 
 namespace {
 
@@ -22,13 +21,10 @@ size_t totalLength(const ArgumentList& list) {
 }
 
 bool splitWide(const std::u16string& text, ArgumentList* list) {
-  try {
-    splitArguments(text.c_str(), list);
-    return true;
-  } catch (const FatalConfigError& error) {
-    if (error.id != kRecord_msgWrongParameterUsage || list->count != 0 || list->items) __builtin_trap();
-    return false;
-  }
+  Failure failure;
+  if (splitArguments(text.c_str(), list, failure)) return true;
+  if (failure.kind != FailureKind::wrongParameterUsage || list->count != 0 || list->items) __builtin_trap();
+  return false;
 }
 
 }  // namespace
@@ -52,16 +48,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ArgumentList expected;
   bool complete = splitWide(widened, &expected);
   NarrowArgumentList tokens;
-  try {
-    splitArgumentsNarrow(narrow.c_str(), &tokens);
+  Failure failure;
+  if (splitArgumentsNarrow(narrow.c_str(), &tokens, failure)) {
     if (!complete || tokens.count != expected.count) __builtin_trap();
     for (int i = 0; i < tokens.count; ++i) {
       std::u16string back;
       for (const char* c = tokens.items[i]; *c; ++c) back += static_cast<unsigned char>(*c);
       if (back != expected.items[i]) __builtin_trap();
     }
-  } catch (const FatalConfigError& error) {
-    if (complete || error.id != kRecord_msgWrongParameterUsage || tokens.count != 0) __builtin_trap();
+  } else if (complete || failure.kind != FailureKind::wrongParameterUsage || tokens.count != 0) {
+    __builtin_trap();
   }
   freeNarrowArgumentList(&tokens);
   freeArgumentList(&expected);

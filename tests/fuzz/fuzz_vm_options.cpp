@@ -13,11 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
+#include "core/text.h"
 #include "fake_system.h"
-#include "log/log_memory.h"
-#include "windows/launch_state.h"
-#include "windows/vm_options.h"
+#include "platform/host/log_memory.h"
+#include "core/vm_options.h"
 
 namespace {
 
@@ -46,9 +45,9 @@ void setUp() {
   fake::setEnvironment("HOME", "D:\\u");
   fake::setEnvironment("Big", std::string(5000, 'b'));
   fake::addFile(scratch + "\\x.jar");
-  copyText(workDirectory(), kTextCapacity, scratch.c_str());
-  copyText(jvmHomeDirectory(), kTextCapacity, "D:\\jre\\bin\\..");
 }
+
+LaunchDirectories directories() { return LaunchDirectories{scratch.c_str(), "D:\\jre\\bin\\.."}; }
 
 }  // namespace
 
@@ -63,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FILE* file = size ? fmemopen(bytes.data(), size, "r") : nullptr;
   VmOptionList list;
   ClassPathOverrides overrides = {};
-  readVmOptionsFile(file, &list, &overrides);
+  readVmOptionsFile(file, &list, &overrides, directories());
   for (int i = 0; i < list.count; ++i) {
     const char* option = list.items[i];
     size_t length = strlen(option);
@@ -72,7 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
   }
   std::vector<char> classPath(kClassPathCapacity + 1, '#');
-  buildClassPathOption(classPath.data(), kClassPathCapacity, overrides);
+  Failure failure;
+  VmOptionsSource source = {&fake::config(), directories(), nullptr, &failure};
+  buildClassPathOption(source, overrides, classPath.data(), kClassPathCapacity);
   if (strlen(classPath.data()) >= kClassPathCapacity || classPath[kClassPathCapacity] != '#')
     __builtin_trap();
   freeVmOptionList(&list);

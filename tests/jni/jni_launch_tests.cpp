@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "core/record_ids.h"
 #include "fake_system.h"
-#include "log/log_memory.h"
-#include "ui/launcher_kind.h"
-#include "windows/JavaVMLauncher.h"
-#include "windows/launch_state.h"
+#include "launch/jvm_launch.h"
+#include "launch/launch_context.h"
+#include "platform/host/log_memory.h"
 
 namespace {
 
@@ -35,34 +35,36 @@ struct Launch {
   bool firstRunMarker = false;
 };
 
+// The one launch of the calling process.
+LaunchContext context;
+
 // Runs the launch in the calling process; exit code 0 when launchJvm
-// answered true, 3 when false, 100 + id for a fatal configuration error.
+// answered true, 3 when false, 100 + id when it stopped with the message
+// of a configuration record.
 [[noreturn]] void runLaunch(const Launch& launch) {
   fake::reset();
   std::string vmParameters = "-Dtest.report=" + reportPath() + " \"-classpath " JNI_TEST_CLASSES "\"";
   for (const std::string& p : launch.properties) vmParameters += " " + p;
   auto records = launch.records;
   records.push_back({123, vmParameters});
-  fake::setConfigRecords(records);
-  determineLauncherKind();
-  fake::setInstanceSemaphoreName("c:_inst_setup.exe");
-  fake::setUnextractedPosition(1234);
+  context.config = fake::setConfigRecords(records);
+  char kind[2];
+  configString(context.config, kRecord_launcherKind, kind, sizeof kind);
+  context.launcherKind = kind[0];
+  copyText(context.semaphoreName, sizeof context.semaphoreName, "c:_inst_setup.exe");
+  context.unextractedPosition = 1234;
   fake::setConsoleOutputCodePage(437);
   if (launch.firstRunMarker) fake::addFile("C:\\inst\\.quarrow\\firstrun");
-  copyText(workDirectory(), sizeof workDirectory(), "C:\\work dir");
+  copyText(context.workDirectory, sizeof context.workDirectory, "C:\\work dir");
   void* library = dlopen(JNI_TEST_LIBJVM, RTLD_NOW);
   if (!library) _exit(10);
-  setCreateJavaVM(reinterpret_cast<CreateJavaVMFunction>(dlsym(library, "JNI_CreateJavaVM")));
+  context.createJavaVM = reinterpret_cast<CreateJavaVMFunction>(dlsym(library, "JNI_CreateJavaVM"));
   ArgumentList commandLine;
   for (const std::u16string& token : launch.commandLine) appendArgument(&commandLine, token.c_str(), token.size());
-  try {
-    bool launched = launchJvm(commandLine, true);
-    std::ofstream(reportPath() + ".log") << capturedLog();
-    _exit(launched ? 0 : 3);
-  } catch (const FatalConfigError& e) {
-    std::ofstream(reportPath() + ".log") << capturedLog();
-    _exit(100 + e.id % 100);
-  }
+  bool launched = launchJvm(context, commandLine);
+  std::ofstream(reportPath() + ".log") << capturedLog();
+  if (stopped(context)) _exit(100 + failureEnd(context.failure.kind).record % 100);
+  _exit(launched ? 0 : 3);
 }
 
 std::string launchLog() {
@@ -168,20 +170,22 @@ TEST_F(RealJvm, AMissingLauncherClassIsError1010) {
 
 TEST(Jvm, NoCreateEntryIsAFailedCreation) {
   fake::reset();
-  setCreateJavaVM(nullptr);
+  LaunchContext launch;
   ArgumentList commandLine;
   appendArgument(&commandLine, u"setup.exe", 9);
   clearCapturedLog();
-  EXPECT_FALSE(launchJvm(commandLine, true));
+  EXPECT_FALSE(launchJvm(launch, commandLine));
+  EXPECT_FALSE(stopped(launch)) << "a failed creation is the pipeline's record 1005, not a stop of its own";
   EXPECT_NE(capturedLog().find("Creating JVM\nERROR: could not initialize JVM\n"), std::string::npos);
   freeArgumentList(&commandLine);
 }
 
 TEST(Jvm, HomeIsTheExecutablesDirectoryAndDotDot) {
-  setJvmHome("D:\\jre\\bin\\java.exe");
-  EXPECT_STREQ(jvmHome(), "D:\\jre\\bin\\..");
-  setJvmHome("D:\\jre\\bin\\javaw.exe");
-  EXPECT_STREQ(jvmHome(), "D:\\jre\\bin\\..");
+  LaunchContext launch;
+  setJvmHome(launch, "D:\\jre\\bin\\java.exe");
+  EXPECT_STREQ(launch.jvmHome, "D:\\jre\\bin\\..");
+  setJvmHome(launch, "D:\\jre\\bin\\javaw.exe");
+  EXPECT_STREQ(launch.jvmHome, "D:\\jre\\bin\\..");
 }
 
 }  // namespace

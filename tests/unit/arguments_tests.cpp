@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
+#include "core/text.h"
 #include "fake_system.h"
-#include "media/record_ids.h"
-#include "windows/arguments.h"
+#include "core/record_ids.h"
+#include "core/arguments.h"
 
 namespace {
 
@@ -16,16 +16,21 @@ using Tokens = std::vector<std::string>;
 
 class Arguments : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fake::reset();
-    fake::setConfigRecords({{kRecord_msgWrongParameterUsage, "Wrong Parameter Usage"}});
-  }
+  void SetUp() override { fake::reset(); }
   void TearDown() override { fake::reset(); }
 };
 
+// The message the user is shown for a failure.
+std::string messageOf(const Failure& failure) {
+  Text message;
+  failureMessage(fake::setConfigRecords({{kRecord_msgWrongParameterUsage, "Wrong Parameter Usage"}}), failure, message);
+  return message;
+}
+
 Tokens splitNarrow(const std::string& text) {
   NarrowArgumentList list;
-  splitArgumentsNarrow(text.c_str(), &list);
+  Failure failure;
+  EXPECT_TRUE(splitArgumentsNarrow(text.c_str(), &list, failure)) << text;
   Tokens tokens(list.items, list.items + list.count);
   freeNarrowArgumentList(&list);
   return tokens;
@@ -57,8 +62,9 @@ TEST_F(Arguments, ANarrowTextIsConvertedUpToTheBufferOnly) {
 
 TEST_F(Arguments, WideTokensAreAppendedToTheList) {
   ArgumentList list;
-  splitArguments(u"first", &list);
-  splitArguments(u"\"C:\\Program Files\\setup.exe\" -q '\u0416 x'", &list);
+  Failure failure;
+  EXPECT_TRUE(splitArguments(u"first", &list, failure));
+  EXPECT_TRUE(splitArguments(u"\"C:\\Program Files\\setup.exe\" -q '\u0416 x'", &list, failure));
   std::vector<std::u16string> tokens(list.items, list.items + list.count);
   EXPECT_EQ(tokens,
             (std::vector<std::u16string>{u"first", u"C:\\Program Files\\setup.exe", u"-q", u"\u0416 x"}));
@@ -71,29 +77,24 @@ TEST_F(Arguments, AnUnclosedQuoteStopsTheLauncher) {
   } wide[] = {{u"a \"b"}, {u"it's"}, {u"\"a\" 'b"}};
   for (const auto& c : wide) {
     ArgumentList list;
-    splitArguments(u"kept", &list);
-    try {
-      splitArguments(c.text.c_str(), &list);
-      ADD_FAILURE() << "no stop";
-    } catch (const FatalConfigError& error) {
-      EXPECT_EQ(error.id, kRecord_msgWrongParameterUsage);
-      EXPECT_EQ(error.argument, "");
-    }
+    Failure failure;
+    EXPECT_TRUE(splitArguments(u"kept", &list, failure));
+    EXPECT_FALSE(splitArguments(c.text.c_str(), &list, failure));
+    EXPECT_EQ(failure.kind, FailureKind::wrongParameterUsage);
+    EXPECT_STREQ(failure.about, "");
+    EXPECT_EQ(messageOf(failure), "Wrong Parameter Usage");
     EXPECT_EQ(list.count, 0);
     EXPECT_EQ(list.items, nullptr);
   }
   const char* narrow[] = {"-Da \"-Db", "'", "-Dx='a\"b"};
   for (const char* text : narrow) {
     NarrowArgumentList list;
-    try {
-      splitArgumentsNarrow(text, &list);
-      ADD_FAILURE() << "no stop: " << text;
-    } catch (const FatalConfigError& error) {
-      EXPECT_EQ(error.id, kRecord_msgWrongParameterUsage) << text;
-    }
+    Failure failure;
+    EXPECT_FALSE(splitArgumentsNarrow(text, &list, failure)) << text;
+    EXPECT_EQ(failure.kind, FailureKind::wrongParameterUsage) << text;
+    EXPECT_EQ(messageOf(failure), "Wrong Parameter Usage") << text;
     EXPECT_EQ(list.count, 0) << text;
   }
-  EXPECT_EQ(fake::shownErrors(), std::vector<std::string>(6, "Wrong Parameter Usage"));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The configuration accessors: integers, bounded copies, separate id spaces.
 #include <gtest/gtest.h>
 
-#include "media/configuration.h"
+#include "core/configuration.h"
 #include "payload_bytes.h"
 
 namespace {
@@ -14,12 +14,8 @@ class Configuration : public ::testing::Test {
     ReadError error;
     ASSERT_TRUE(locatePayload(&media, &location, &error));
     ASSERT_TRUE(readConfigTables(&media, &tables_, &error));
-    setConfiguration(tables_);
   }
-  void TearDown() override {
-    setConfiguration(ConfigTables{});
-    freeConfigTables(&tables_);
-  }
+  void TearDown() override { freeConfigTables(&tables_); }
   ConfigTables tables_;
 };
 
@@ -50,24 +46,24 @@ TEST_F(Configuration, AccessorsCutAtTheCapacityAndKeepTheIdSpacesApart) {
               .wideRecord(20013, longWide));
 
   char kind[2];
-  configString(2001, kind, sizeof kind);
+  configString(tables_, 2001, kind, sizeof kind);
   EXPECT_STREQ(kind, "i");
-  EXPECT_EQ(configInt(107), 5);
-  EXPECT_EQ(configInt(108), 0);
+  EXPECT_EQ(configInt(tables_, 107), 5);
+  EXPECT_EQ(configInt(tables_, 108), 0);
 
   Text text;
-  configString(123, text, sizeof text);
+  configString(tables_, 123, text, sizeof text);
   EXPECT_EQ(strlen(text), kTextCapacity - 1);
-  configString(999, text, sizeof text);
+  configString(tables_, 999, text, sizeof text);
   EXPECT_STREQ(text, "");
 
   WideText wide;
-  configWString(20013, wide);
+  configWString(tables_, 20013, wide);
   EXPECT_EQ(wideLength(wide), kTextCapacity - 1);
   EXPECT_EQ(wide[0], u'\x416');
-  configWString(2001, wide);
+  configWString(tables_, 2001, wide);
   EXPECT_EQ(std::u16string(wide), u"wide");
-  configWString(107, wide);
+  configWString(tables_, 107, wide);
   EXPECT_EQ(std::u16string(wide), u"");
 }
 

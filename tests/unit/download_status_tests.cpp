@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "runtime/download_status.h"
+#include "core/download_status.h"
 
 namespace {
 

@@ -6,15 +6,11 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "common/code_page.h"
-#include "common/environment.h"
-#include "common/text.h"
-#include "media/configuration.h"
-#include "media/paths.h"
-#include "media/included_files.h"
-#include "media/temp_directory.h"
-#include "ui/error_display.h"
-#include "ui/single_instance.h"
+#include "core/code_page.h"
+#include "core/environment.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "launch/temp_directory.h"
 
 namespace {
 
@@ -29,10 +25,7 @@ struct State {
   std::vector<std::string> environment;
   std::vector<std::string> recordTexts;
   std::vector<ConfigRecord> records;
-  std::vector<std::string> shown;
-  bool guiDisplay = true;
-  std::string semaphoreName;
-  uint32_t unextracted = 0;
+  ConfigTables config;
   unsigned consoleCodePage = 437;
 };
 
@@ -81,10 +74,7 @@ std::string launcherDirectory() {
 
 namespace fake {
 
-void reset() {
-  state() = State{};
-  setConfiguration(ConfigTables{});
-}
+void reset() { state() = State{}; }
 
 void setLauncherPath(const std::string& path) { state().launcherPath = path; }
 
@@ -111,7 +101,7 @@ void unsetEnvironment(const std::string& name) {
 
 void addRawEnvironmentEntry(const std::string& entry) { state().environment.push_back(entry); }
 
-void setConfigRecords(const std::vector<std::pair<int32_t, std::string>>& records) {
+const ConfigTables& setConfigRecords(const std::vector<std::pair<int32_t, std::string>>& records) {
   State& s = state();
   s.recordTexts.clear();
   s.records.clear();
@@ -120,13 +110,13 @@ void setConfigRecords(const std::vector<std::pair<int32_t, std::string>>& record
     s.recordTexts.push_back(r.second);
     s.records.push_back({r.first, &s.recordTexts.back()[0]});
   }
-  ConfigTables tables;
-  tables.records = s.records.data();
-  tables.recordCount = static_cast<int32_t>(s.records.size());
-  setConfiguration(tables);
+  s.config = ConfigTables{};
+  s.config.records.items = s.records.data();
+  s.config.records.count = static_cast<int>(s.records.size());
+  return s.config;
 }
 
-const std::vector<std::string>& shownErrors() { return state().shown; }
+const ConfigTables& config() { return state().config; }
 
 }  // namespace fake
 
@@ -198,27 +188,19 @@ bool findFile(const char* path, uint64_t* lastWriteTime) {
 
 bool pathExists(const char* path) { return findFile(path, nullptr); }
 
-int listFiles(const char* directory, const char* extension, char*** names) {
-  *names = nullptr;
+GrowableList<char*> listFiles(const char* directory, const char* extension) {
   std::string parent = directory;
   while (!parent.empty() && parent.back() == '\\') parent.pop_back();
   std::string ending = lower(std::string(extension[0] == '.' ? "" : ".") + extension);
-  std::vector<std::string> found;
+  GrowableList<char*> names;
   for (const Entry& e : state().tree) {
     size_t slash = e.path.rfind('\\');
     if (e.directory || slash == std::string::npos || !samePath(e.path.substr(0, slash), parent)) continue;
     std::string name = e.path.substr(slash + 1);
     if (name.size() >= ending.size() && lower(name.substr(name.size() - ending.size())) == ending)
-      found.push_back(name);
+      listAppend(names, strdup(name.c_str()));
   }
-  if (found.empty()) return 0;
-  char** list = static_cast<char**>(malloc(sizeof(char*) * found.size()));
-  for (size_t i = 0; i < found.size(); ++i) {
-    list[i] = static_cast<char*>(malloc(kTextCapacity));
-    copyText(list[i], kTextCapacity, found[i].c_str());
-  }
-  *names = list;
-  return static_cast<int>(found.size());
+  return names;
 }
 
 size_t longPathName(const char* path, char* buffer, size_t capacity) {
@@ -263,43 +245,8 @@ void wideToAnsi(const char16_t* text, char* buffer, size_t capacity) {
   buffer[n] = 0;
 }
 
-// The error display.
-
-void disableGuiErrorDisplay() { state().guiDisplay = false; }
-bool guiErrorDisplay() { return state().guiDisplay; }
-void setErrorOwner(void*) {}
-
-void showError(const char* text) { state().shown.push_back(text); }
-
-void showErrorW(const char16_t* text) {
-  std::string narrow;
-  for (; *text; ++text) narrow += *text <= 0xFF ? static_cast<char>(*text) : '?';
-  state().shown.push_back(narrow);
-}
-
-void fatalError(const char* text) {
-  showError(text);
-  throw FatalConfigError{0, text};
-}
-
-void fatalConfigError(int32_t id, const char* argument) {
-  showConfigError(id, argument);
-  throw FatalConfigError{id, argument ? argument : ""};
-}
-
-void fatalConfigErrorW(int32_t id) {
-  WideText text;
-  configWString(id, text);
-  showErrorW(text);
-  throw FatalConfigError{id, ""};
-}
-
-void fake::setInstanceSemaphoreName(const std::string& name) { state().semaphoreName = name; }
-void fake::setUnextractedPosition(uint32_t position) { state().unextracted = position; }
 void fake::setConsoleOutputCodePage(unsigned codePage) { state().consoleCodePage = codePage; }
 
-const char* instanceSemaphoreName() { return state().semaphoreName.c_str(); }
-uint32_t unextractedPosition() { return state().unextracted; }
 unsigned consoleOutputCodePage() { return state().consoleCodePage; }
 unsigned long currentProcessId() { return 4242; }
 

@@ -1,7 +1,6 @@
-// Test doubles for the seams the launch code reads through on the host:
-// the path operations over an in-memory file tree, the environment, the
-// ANSI code page (Latin-1) and the error display, whose fatal forms throw
-// FatalConfigError instead of ending the process.
+// Test doubles for the seams the portable code reads the system through
+// on the host: the path operations over an in-memory file tree, the
+// environment and the ANSI code page (Latin-1).
 #pragma once
 
 #include <stdint.h>
@@ -10,17 +9,12 @@
 #include <utility>
 #include <vector>
 
-// What a fatal error would have ended the launcher with: the config record
-// id (0 for fatalError) and the argument (the text for fatalError, "" for none).
-struct FatalConfigError {
-  int id;
-  std::string argument;
-};
+#include "core/configuration.h"
 
 namespace fake {
 
 // Back to a launcher at kLauncherPath, no files, an empty environment, no
-// configuration records, no errors shown.
+// configuration records.
 void reset();
 
 constexpr const char* kLauncherPath = "C:\\inst\\setup.exe";
@@ -38,16 +32,11 @@ void setEnvironment(const std::string& name, const std::string& value);
 void unsetEnvironment(const std::string& name);
 void addRawEnvironmentEntry(const std::string& entry);
 
-// Installs 8-bit config records (in this order) as the process configuration.
-void setConfigRecords(const std::vector<std::pair<int32_t, std::string>>& records);
+// A configuration of these 8-bit records (in this order), kept as
+// config() until the next call or reset (after which config() is empty).
+const ConfigTables& setConfigRecords(const std::vector<std::pair<int32_t, std::string>>& records);
+const ConfigTables& config();
 
-// What the launch reads from the parts that need Windows.
-void setInstanceSemaphoreName(const std::string& name);
-void setUnextractedPosition(uint32_t position);
 void setConsoleOutputCodePage(unsigned codePage);
-
-// The texts shown by showError, showErrorW and showConfigError (also on
-// the way to a fatal error), in order.
-const std::vector<std::string>& shownErrors();
 
 }  // namespace fake

@@ -1,7 +1,7 @@
 // Names of included files that may be written into the work directory.
 #include <gtest/gtest.h>
 
-#include "media/included_names.h"
+#include "core/included_names.h"
 
 TEST(IncludedNames, PlainNamesOnly) {
   struct {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "media/media_io_memory.h"
-#include "media/payload_format.h"
+#include "platform/host/media_io_memory.h"
+#include "core/payload_format.h"
 
 class PayloadBytes {
  public:

@@ -1,9 +1,9 @@
 // The payload reader and the configuration tables over in-memory media files.
 #include <gtest/gtest.h>
 
-#include "log/log_memory.h"
-#include "media/configuration.h"
-#include "media/record_reader.h"
+#include "platform/host/log_memory.h"
+#include "core/configuration.h"
+#include "core/record_reader.h"
 #include "payload_bytes.h"
 
 namespace {
@@ -82,8 +82,8 @@ TEST(Reader, ZeroAndNegativeCountsReadAsNoRecords) {
     Loaded loaded;
     load(payload, &loaded);
     ASSERT_TRUE(loaded.ok) << count;
-    EXPECT_EQ(loaded.tables.recordCount, 0);
-    EXPECT_EQ(loaded.tables.wideRecordCount, 0);
+    EXPECT_EQ(loaded.tables.records.count, 0);
+    EXPECT_EQ(loaded.tables.wideRecords.count, 0);
     EXPECT_EQ(loaded.tables.includedFilesPosition, PayloadBytes::kHeaderSize + 12);
   }
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "windows/split_arguments.h"
+#include "core/split_arguments.h"
 
 namespace {
 

@@ -4,35 +4,28 @@
 
 #include <string>
 
-#include "common/text.h"
+#include "core/text.h"
 #include "fake_system.h"
-#include "windows/launch_state.h"
-#include "windows/substitution.h"
+#include "core/substitution.h"
 
 namespace {
 
 class Substitution : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fake::reset();
-    copyText(workDirectory(), kTextCapacity, "D:\\tmp\\w1");
-    jvmHomeDirectory()[0] = 0;
-  }
-  void TearDown() override {
-    fake::reset();
-    workDirectory()[0] = 0;
-    jvmHomeDirectory()[0] = 0;
-  }
-  static std::string substitute(const std::string& text) {
+  void SetUp() override { fake::reset(); }
+  void TearDown() override { fake::reset(); }
+  // The launch's directories: its work directory, and the runtime's home once known.
+  std::string jvmHome_;
+  std::string substitute(const std::string& text) const {
     Text buffer;
     copyText(buffer, sizeof buffer, text.c_str());
-    substituteVariables(buffer, sizeof buffer);
+    substituteVariables(buffer, sizeof buffer, LaunchDirectories{"D:\\tmp\\w1", jvmHome_.c_str()});
     return buffer;
   }
 };
 
 TEST_F(Substitution, EveryFixedTokenHasItsValue) {
-  copyText(jvmHomeDirectory(), kTextCapacity, "D:\\jre\\bin\\..");
+  jvmHome_ = "D:\\jre\\bin\\..";
   struct {
     const char* token;
     const char* value;

@@ -2,16 +2,25 @@
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
-#include "log/log_memory.h"
-#include "runtime/tar_io_memory.h"
-#include "runtime/tar_reader.h"
+#include "platform/host/log_memory.h"
+#include "tar_io_memory.h"
+#include "core/tar_reader.h"
 #include "tar_bytes.h"
 
 using namespace tar_bytes;
 
 namespace {
 
-int window;  // stands for a progress window: only its address is passed
+// Stands for the progress window: records every position it is given.
+struct RecordedProgress {
+  std::vector<int> positions;
+  Progress progress() {
+    return Progress{this, nullptr, [](void* target, int position) {
+                      static_cast<RecordedProgress*>(target)->positions.push_back(position);
+                    },
+                    nullptr, nullptr, nullptr};
+  }
+};
 
 class TarReader : public ::testing::Test {
  protected:
@@ -20,10 +29,12 @@ class TarReader : public ::testing::Test {
     tar_memory::reset();
     clearCapturedLog();
   }
-  bool untar(const std::string& archive, int32_t total = 0, void* progressWindow = nullptr) {
+  bool untar(const std::string& archive, int32_t total = 0, const Progress* progress = nullptr) {
     tar_memory::setArchive(archive);
-    return untarRuntime("jre.tar.gz", "jre", progressWindow, total);
+    failure_ = Failure{};
+    return untarRuntime("jre.tar.gz", "jre", progress, total, failure_);
   }
+  Failure failure_;
   std::string log() { return capturedLog(); }
 };
 
@@ -110,13 +121,16 @@ TEST_F(TarReader, CleanEndsOfAGoodArchive) {
 
 TEST_F(TarReader, ProgressFollowsTheStreamAgainstRecord151) {
   std::string archive = file("a", std::string(70000, 'a')) + file("b", "b") + end();
-  ASSERT_TRUE(untar(archive, static_cast<int32_t>(archive.size()), &window));
+  RecordedProgress window;
+  Progress progress = window.progress();
+  ASSERT_TRUE(untar(archive, static_cast<int32_t>(archive.size()), &progress));
   // Before each file, then at most every 200 ms of a file (the fake clock
   // ticks 150 ms a call).
-  EXPECT_EQ(tar_memory::progress(), (std::vector<int>{1, 90, 97, 97}));
+  EXPECT_EQ(window.positions, (std::vector<int>{1, 90, 97, 97}));
   tar_memory::reset();
-  ASSERT_TRUE(untar(archive, 0, &window));
-  EXPECT_TRUE(tar_memory::progress().empty()) << "record 151 of 0 shows nothing";
+  window.positions.clear();
+  ASSERT_TRUE(untar(archive, 0, &progress));
+  EXPECT_TRUE(window.positions.empty()) << "record 151 of 0 shows nothing";
 }
 
 TEST_F(TarReader, FailuresEndInTheirLogLines) {
@@ -177,14 +191,13 @@ TEST_F(TarReader, StreamErrors) {
                    "ERROR: untaring JRE was unsuccessful\n");
 }
 
-TEST_F(TarReader, ATargetThatCannotBeCreatedIsFatalWithTheLiteralName) {
+TEST_F(TarReader, ATargetThatCannotBeCreatedStopsTheLaunchWithTheLiteralName) {
   tar_memory::failCreate("%n%s.dll");
-  try {
-    untar(file("%n%s.dll", "x") + end());
-    FAIL() << "not fatal";
-  } catch (const FatalConfigError& error) {
-    EXPECT_EQ(error.id, 0);
-    EXPECT_EQ(error.argument, "Could not open file %n%s.dll\n");
-  }
-  EXPECT_NE(log().find("ERROR: Could not open file %n%s.dll\n"), std::string::npos);
+  EXPECT_FALSE(untar(file("%n%s.dll", "x") + end()));
+  EXPECT_EQ(failure_.kind, FailureKind::archiveEntryNotCreated);
+  Text message;
+  failureMessage(ConfigTables{}, failure_, message);
+  EXPECT_STREQ(message, "Could not open file %n%s.dll\n");
+  EXPECT_TRUE(failureLogsItsText(failure_.kind)) << "the message is logged as it is shown";
+  EXPECT_EQ(log(), "extracting %n%s.dll (size 1)\n") << "nothing more is logged on the way to the end";
 }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "common/text.h"
+#include "core/text.h"
 
 TEST(Text, CopyAndAppendStopAtTheCapacity) {
   char small[6] = "zzzzz";

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
-#include "jvm/version_rules.h"
-#include "log/log_memory.h"
+#include "core/version_rules.h"
+#include "platform/host/log_memory.h"
 
 TEST(VersionRules, BoundsCompareAsTextOverTheirLength) {
   fake::reset();
@@ -29,10 +29,11 @@ TEST(VersionRules, BoundsCompareAsTextOverTheirLength) {
 TEST(VersionRules, PrereleaseVersionsPassEverywhereWithRecord130) {
   fake::reset();
   clearCapturedLog();
-  EXPECT_FALSE(versionAcceptable("1.7.0-ea", "", "", false));
+  EXPECT_FALSE(versionAcceptable("1.7.0-ea", "", "", prereleaseAllowed(fake::config(), false)));
   EXPECT_EQ(capturedLog(), "beta vm not allowed\n");
+  EXPECT_TRUE(versionAcceptable("1.7.0-ea", "", "", prereleaseAllowed(fake::config(), true)));
   fake::setConfigRecords({{130, "1"}});
-  EXPECT_TRUE(versionAcceptable("1.7.0-ea", "", "", false));
+  EXPECT_TRUE(versionAcceptable("1.7.0-ea", "", "", prereleaseAllowed(fake::config(), false)));
 }
 
 TEST(VersionRules, KeyNamesCompareOverTheShorterText) {

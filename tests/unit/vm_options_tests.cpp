@@ -13,10 +13,9 @@
 #include <vector>
 
 #include "fake_system.h"
-#include "log/log_memory.h"
-#include "media/record_ids.h"
-#include "windows/launch_state.h"
-#include "windows/vm_options.h"
+#include "platform/host/log_memory.h"
+#include "core/record_ids.h"
+#include "core/vm_options.h"
 
 namespace {
 
@@ -41,20 +40,43 @@ ArgumentList argumentsOf(const std::vector<std::u16string>& tokens) {
   return list;
 }
 
-// What an assembly gave: the options, or the fatal error that stopped it.
+// What stopped an assembly: the record whose message the user sees, and its argument.
+struct Stop {
+  int id;
+  std::string argument;
+};
+
+// What an assembly gave: the options, or the failure that stopped it.
 struct Assembly {
   Options options;
   bool stopped = false;
-  FatalConfigError error{0, ""};
+  Stop error{0, ""};
 };
+
+// The launch's directories as the assembly sees them.
+std::string workDirectory = "D:\\tmp\\w1";
+
+Stop stopOf(const Failure& failure) { return Stop{failureEnd(failure.kind).record, failure.about}; }
+
+std::string messageOf(const Failure& failure) {
+  Text message;
+  failureMessage(fake::config(), failure, message);
+  return message;
+}
+
+VmOptionsSource sourceOf(const ArgumentList* commandLine, Failure* failure) {
+  return VmOptionsSource{&fake::config(), LaunchDirectories{workDirectory.c_str(), ""}, commandLine, failure};
+}
+
+LaunchDirectories directories() { return LaunchDirectories{workDirectory.c_str(), ""}; }
 
 class VmOptions : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::reset();
+    shown.clear();
     clearCapturedLog();
-    copyText(workDirectory(), kTextCapacity, "D:\\tmp\\w1");
-    jvmHomeDirectory()[0] = 0;
+    workDirectory = "D:\\tmp\\w1";
     char pattern[] = "/tmp/vm_options_tests.XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     scratch_ = pattern;
@@ -65,7 +87,6 @@ class VmOptions : public ::testing::Test {
     std::filesystem::current_path(previous_);
     std::filesystem::remove_all(scratch_);
     fake::reset();
-    workDirectory()[0] = 0;
     clearCapturedLog();
   }
 
@@ -81,11 +102,11 @@ class VmOptions : public ::testing::Test {
     ArgumentList arguments = argumentsOf(commandLine);
     VmOptionList list;
     Assembly result;
-    try {
-      assembleVmOptions(pointers.data(), &arguments, &list);
-    } catch (const FatalConfigError& error) {
+    Failure failure;
+    if (!assembleVmOptions(pointers.data(), sourceOf(&arguments, &failure), &list)) {
       result.stopped = true;
-      result.error = error;
+      result.error = stopOf(failure);
+      shown.push_back(messageOf(failure));
     }
     result.options = optionsOf(list);
     freeVmOptionList(&list);
@@ -97,7 +118,7 @@ class VmOptions : public ::testing::Test {
   static Options readFile(const std::string& content, ClassPathOverrides* overrides) {
     writeFile("options.vmoptions", content);
     VmOptionList list;
-    readVmOptionsFile(fopen("options.vmoptions", "r"), &list, overrides);
+    readVmOptionsFile(fopen("options.vmoptions", "r"), &list, overrides, directories());
     Options options = optionsOf(list);
     freeVmOptionList(&list);
     return options;
@@ -106,7 +127,7 @@ class VmOptions : public ::testing::Test {
   static Options include(const std::string& path) {
     ClassPathOverrides overrides = {};
     VmOptionList list;
-    addVmOption(("-include-options " + path).c_str(), &list, &overrides);
+    addVmOption(("-include-options " + path).c_str(), &list, &overrides, directories());
     Options options = optionsOf(list);
     freeVmOptionList(&list);
     return options;
@@ -117,11 +138,10 @@ class VmOptions : public ::testing::Test {
     fake::setConfigRecords({{kRecord_classPath, entries}});
     std::vector<char> classPath(kClassPathCapacity, 0);
     Assembly result;
-    try {
-      addConfiguredClassPath(classPath.data(), classPath.size());
-    } catch (const FatalConfigError& error) {
+    Failure failure;
+    if (!addConfiguredClassPath(sourceOf(nullptr, &failure), classPath.data(), classPath.size())) {
       result.stopped = true;
-      result.error = error;
+      result.error = stopOf(failure);
     }
     result.options = {classPath.data()};
     return result;
@@ -129,7 +149,11 @@ class VmOptions : public ::testing::Test {
 
   std::filesystem::path scratch_;
   std::filesystem::path previous_;
+  // The messages of the assemblies that stopped, in order.
+  static std::vector<std::string> shown;
 };
+
+std::vector<std::string> VmOptions::shown;
 
 TEST_F(VmOptions, WithoutAnythingConfiguredThePropertiesAndTheWorkDirectoryArchives) {
   fake::addFile("D:\\tmp\\w1\\b.zip");
@@ -146,7 +170,7 @@ TEST_F(VmOptions, WithoutAnythingConfiguredThePropertiesAndTheWorkDirectoryArchi
 }
 
 TEST_F(VmOptions, EmptyWhenThereIsNoWorkDirectory) {
-  workDirectory()[0] = 0;
+  workDirectory = "";
   EXPECT_EQ(assemble().options, Options{"-Djava.class.path="});
 }
 
@@ -266,7 +290,7 @@ TEST_F(VmOptions, AnUnclosedQuoteInTheParametersStopsTheLauncher) {
   EXPECT_EQ(a.error.id, kRecord_msgWrongParameterUsage);
   EXPECT_EQ(a.error.argument, "");
   EXPECT_EQ(a.options, Options{"-Dp"});
-  EXPECT_EQ(fake::shownErrors(), std::vector<std::string>{"Wrong Parameter Usage"});
+  EXPECT_EQ(shown, std::vector<std::string>{"Wrong Parameter Usage"});
 }
 
 TEST_F(VmOptions, JArgumentsBecomeOptionsWhenRecord125AsksForThem) {
@@ -374,17 +398,19 @@ TEST_F(VmOptions, OverridesShapeTheClassPath) {
     copyText(overrides.replacement, sizeof overrides.replacement, c.replacement);
     copyText(overrides.suffix, sizeof overrides.suffix, c.suffix);
     std::vector<char> classPath(kClassPathCapacity);
-    buildClassPathOption(classPath.data(), classPath.size(), overrides);
+    Failure failure;
+    EXPECT_TRUE(buildClassPathOption(sourceOf(nullptr, &failure), overrides, classPath.data(), classPath.size()));
     EXPECT_STREQ(classPath.data(), c.classPath);
   }
 
   // The suffix always follows a separator, even that of an empty class path.
-  workDirectory()[0] = 0;
+  workDirectory = "";
   fake::setConfigRecords({});
   ClassPathOverrides overrides = {};
   copyText(overrides.suffix, sizeof overrides.suffix, "x.jar");
   std::vector<char> classPath(kClassPathCapacity);
-  buildClassPathOption(classPath.data(), classPath.size(), overrides);
+  Failure failure;
+  EXPECT_TRUE(buildClassPathOption(sourceOf(nullptr, &failure), overrides, classPath.data(), classPath.size()));
   EXPECT_STREQ(classPath.data(), "-Djava.class.path=;x.jar");
 }
 
@@ -473,8 +499,8 @@ TEST_F(VmOptions, TheStopShowsTheConfiguredMessage) {
   fake::setEnvironment("CP", "");
   a = assemble();
   EXPECT_EQ(a.error.id, kRecord_msgFileNotFound);
-  EXPECT_EQ(fake::shownErrors(), (std::vector<std::string>{"The environment variable CP has to be defined",
-                                                           "File or directory CP not found or empty\n"}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"The environment variable CP has to be defined",
+                                              "File or directory CP not found or empty\n"}));
 }
 
 TEST_F(VmOptions, TheClassPathOptionIsCutAtItsBuffer) {
@@ -493,7 +519,8 @@ TEST_F(VmOptions, TheClassPathOptionIsCutAtItsBuffer) {
   std::vector<char> small(40, '#');
   ClassPathOverrides overrides = {};
   copyText(overrides.suffix, sizeof overrides.suffix, "suffix.jar");
-  buildClassPathOption(small.data(), 32, overrides);
+  Failure failure;
+  EXPECT_TRUE(buildClassPathOption(sourceOf(nullptr, &failure), overrides, small.data(), 32));
   EXPECT_STREQ(small.data(), expected.substr(0, 31).c_str());
   EXPECT_EQ(std::string(small.begin() + 32, small.end()), std::string(8, '#'));
 }

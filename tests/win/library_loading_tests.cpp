@@ -6,9 +6,9 @@
 
 #include "check.h"
 #include "test_files.h"
-#include "jvm/library_loading.h"
-#include "log/log.h"
-#include "media/configuration.h"
+#include "launch/library_loading_win.h"
+#include "core/log.h"
+#include "core/configuration.h"
 
 static std::string root;      // the scratch directory, with a trailing backslash
 static std::string ownJvm;    // the test runtime of this program's bitness
@@ -34,9 +34,9 @@ static void setPreferredVariant(const char* variant) {
     installRecords({});
 }
 
-static bool loadedFrom(LibraryHandle handle, const std::string& relative) {
+static bool loadedFrom(HMODULE handle, const std::string& relative) {
   char name[MAX_PATH];
-  if (!handle || !GetModuleFileNameA(static_cast<HMODULE>(handle), name, sizeof name)) return false;
+  if (!handle || !GetModuleFileNameA(handle, name, sizeof name)) return false;
   return _stricmp(name, (root + relative).c_str()) == 0;
 }
 
@@ -60,26 +60,26 @@ int main(int, char** argv) {
   put(ownJvm, "jre1\\bin\\client\\jvm.dll");
   setPreferredVariant("");
   std::string before = path();
-  LibraryHandle client = loadJvmDll((root + "jre1\\bin\\java.exe").c_str());
+  HMODULE client = loadJvmDll(testContext(), (root + "jre1\\bin\\java.exe").c_str());
   CHECK(loadedFrom(client, "jre1\\bin\\client\\jvm.dll"));
   CHECK(path() == before + ";" + root + "jre1\\bin");
   std::string log = logSince();
   CHECK(log.find("Setting PATH " + before + ";" + root + "jre1\\bin\r\n") != std::string::npos);
   CHECK(log.find("Trying " + root + "jre1\\bin\\hotspot\\jvm.dll (exists 0)\r\nTrying " + root +
                  "jre1\\bin\\client\\jvm.dll (exists 1)\r\n") != std::string::npos);
-  CHECK(resolveCreateJavaVM(client));
+  CHECK(resolveCreateJavaVM(testContext(), client));
 
   // The configured variant comes first; javaw.exe gives the same bin directory.
   put(ownJvm, "jre2\\bin\\client\\jvm.dll");
   put(ownJvm, "jre2\\bin\\server\\jvm.dll");
   setPreferredVariant("server");
-  CHECK(loadedFrom(loadJvmDll((root + "jre2\\bin\\javaw.exe").c_str()), "jre2\\bin\\server\\jvm.dll"));
+  CHECK(loadedFrom(loadJvmDll(testContext(), (root + "jre2\\bin\\javaw.exe").c_str()), "jre2\\bin\\server\\jvm.dll"));
 
   // A JDK's own bin holds no library: PATH goes back, then jre\bin below the JDK loads.
   put(ownJvm, "jdk\\jre\\bin\\server\\jvm.dll");
   setPreferredVariant("");
   before = path();
-  LibraryHandle jdk = loadJvmDll((root + "jdk\\bin\\java.exe").c_str());
+  HMODULE jdk = loadJvmDll(testContext(), (root + "jdk\\bin\\java.exe").c_str());
   CHECK(loadedFrom(jdk, "jdk\\jre\\bin\\server\\jvm.dll"));
   CHECK(path() == before + ";" + root + "jdk\\bin\\..\\jre\\bin");
   log = logSince();
@@ -88,30 +88,30 @@ int main(int, char** argv) {
   // A library of the other bitness and one without the entry.
   put(otherJvm, "jre3\\bin\\client\\jvm.dll");
   before = path();
-  CHECK(loadJvmDll((root + "jre3\\bin\\java.exe").c_str()) == nullptr);
+  CHECK(loadJvmDll(testContext(), (root + "jre3\\bin\\java.exe").c_str()) == nullptr);
   CHECK(path() == before);
   log = logSince();
   CHECK(log.find("Trying " + root + "jre3\\bin\\client\\jvm.dll (exists 1)") != std::string::npos);
   char system[MAX_PATH];
   GetSystemDirectoryA(system, sizeof system);
   put(std::string(system) + "\\version.dll", "jre4\\bin\\hotspot\\jvm.dll");
-  LibraryHandle noEntry = loadJvmDll((root + "jre4\\bin\\java.exe").c_str());
+  HMODULE noEntry = loadJvmDll(testContext(), (root + "jre4\\bin\\java.exe").c_str());
   CHECK(noEntry != nullptr);
-  CHECK(!resolveCreateJavaVM(noEntry));
-  CHECK(!resolveCreateJavaVM(nullptr));
+  CHECK(!resolveCreateJavaVM(testContext(), noEntry));
+  CHECK(!resolveCreateJavaVM(testContext(), nullptr));
 
   // Without any PATH, a failed load leaves it unset: it never puts back the
   // PATH of an earlier call.
   std::string kept = path();
-  CHECK(loadJvmDll((root + "none\\bin\\java.exe").c_str()) == nullptr);
+  CHECK(loadJvmDll(testContext(), (root + "none\\bin\\java.exe").c_str()) == nullptr);
   SetEnvironmentVariableA("PATH", nullptr);
-  CHECK(loadJvmDll((root + "none\\bin\\java.exe").c_str()) == nullptr);
+  CHECK(loadJvmDll(testContext(), (root + "none\\bin\\java.exe").c_str()) == nullptr);
   char unset[8];
   CHECK(GetEnvironmentVariableA("PATH", unset, sizeof unset) == 0);
   SetEnvironmentVariableA("PATH", kept.c_str());
 
   // A path that does not end with the java executable's name loads nothing.
-  CHECK(loadJvmDll((root + "jre1\\bin\\java").c_str()) == nullptr);
+  CHECK(loadJvmDll(testContext(), (root + "jre1\\bin\\java").c_str()) == nullptr);
   CHECK(logSince().find("ERROR: Not a java executable: " + root + "jre1\\bin\\java\r\n") != std::string::npos);
   return checkSummary("library_loading_tests");
 }

@@ -6,9 +6,10 @@
 #include <string>
 
 #include "check.h"
-#include "log/log.h"
-#include "media/configuration.h"
-#include "ui/error_display.h"
+#include "core/log.h"
+#include "core/configuration.h"
+#include "launch/launch_context.h"
+#include "ui/error_display_win.h"
 
 static const int kThreads = 8;
 static const int kLines = 150;
@@ -73,7 +74,7 @@ static std::string errorStreamOf(void (*show)()) {
   return text;
 }
 
-static ConfigTables tables;
+static LaunchContext context;
 
 // The error stream is in text mode: each line break arrives as CR LF.
 static std::string streamed(const std::string& text) {
@@ -85,26 +86,25 @@ static std::string streamed(const std::string& text) {
 static std::string logHint() { return std::string("\n\nLog: ") + keepLog(); }
 
 static void testErrorTexts() {
-  disableGuiErrorDisplay();
+  context.guiErrors = false;
   static char internal[] = "An internal error occurred (error code: {0}) {0}";
   static char longText[9000];
   memset(longText, 'x', sizeof longText - 1);
   static ConfigRecord records[] = {{1009, internal}, {1006, longText}};
-  tables.records = records;
-  tables.recordCount = 2;
-  setConfiguration(tables);
+  context.config.records.items = records;
+  context.config.records.count = 2;
 
-  std::string shown = errorStreamOf([] { showConfigError(1009, "7"); });
+  std::string shown = errorStreamOf([] { showConfigError(context, 1009, "7"); });
   CHECK_TEXT(shown.c_str(), streamed("An internal error occurred (error code: 7) {0}" + logHint() + "\n").c_str());
 
-  shown = errorStreamOf([] { showConfigError(1234, "7"); });
+  shown = errorStreamOf([] { showConfigError(context, 1234, "7"); });
   CHECK_TEXT(shown.c_str(), streamed(logHint() + "\n").c_str());
 
   // The message is cut at 8191 characters: the log hint does not fit behind it.
-  shown = errorStreamOf([] { showConfigError(1006, nullptr); });
+  shown = errorStreamOf([] { showConfigError(context, 1006, nullptr); });
   CHECK_TEXT(shown.c_str(), (std::string(8191, 'x') + "\r\n").c_str());
 
-  shown = errorStreamOf([] { showErrorW(u"wide \x00e9 \x0416"); });
+  shown = errorStreamOf([] { showErrorW(context, u"wide \x00e9 \x0416"); });
   CHECK_TEXT(shown.c_str(), streamed("wide \xe9 ?" + logHint() + "\n").c_str());
 }
 

@@ -6,10 +6,10 @@
 
 #include "check.h"
 #include "test_files.h"
-#include "log/log.h"
-#include "media/configuration.h"
-#include "runtime/pack200.h"
-#include "ui/error_display.h"
+#include "core/log.h"
+#include "core/configuration.h"
+#include "launch/pack200.h"
+#include "ui/launch_end.h"
 
 static std::string root;
 static std::string testUnpack;
@@ -41,9 +41,11 @@ int main(int argc, char** argv) {
   CreateDirectoryA(root.c_str(), nullptr);
 
   installRecords({{1009, "An internal error occurred (error code: {0})"}});
-  disableGuiErrorDisplay();
+  LaunchContext& context = testContext();
+  context.guiErrors = false;
   if (child) {
-    expandPackedRuntime(argv[2]);
+    // A failure ends the program as it ends the launcher.
+    if (!expandPackedRuntime(argv[2], context.failure)) endLaunch(context, context.failure);
     return 0;
   }
   logMessage("start");
@@ -51,7 +53,7 @@ int main(int argc, char** argv) {
 
   // Every jar restored in order; the packed files go, through -r.
   std::string d = packedRuntime("jre one");
-  expandPackedRuntime(d.c_str());
+  CHECK(expandPackedRuntime(d.c_str(), context.failure));
   for (const char* jar : kJars) {
     CHECK(readAll(d + "\\" + jar) == std::string("bytes of ") + jar);
     CHECK(!exists(d + "\\" + jar + ".pack"));
@@ -64,21 +66,21 @@ int main(int argc, char** argv) {
   CHECK(report.find("-r \\\"" ) != std::string::npos);
 
   // A completed directory is left alone, and so is one without rt.jar.pack.
-  expandPackedRuntime(d.c_str());
+  CHECK(expandPackedRuntime(d.c_str(), context.failure));
   CHECK(logSince().empty());
   std::string noMarker = packedRuntime("jre two");
   DeleteFileA((noMarker + "\\lib\\rt.jar.pack").c_str());
-  expandPackedRuntime(noMarker.c_str());
+  CHECK(expandPackedRuntime(noMarker.c_str(), context.failure));
   CHECK(logSince().empty());
   CHECK(exists(noMarker + "\\lib\\charsets.jar.pack"));
   std::string done = packedRuntime("jre three");
   write(done + "\\lib\\jsse.jar", "restored");
-  expandPackedRuntime(done.c_str());
+  CHECK(expandPackedRuntime(done.c_str(), context.failure));
   CHECK(exists(done + "\\lib\\rt.jar.pack"));
 
   // A missing packed jar is skipped with a line; the others are restored.
   std::string partial = packedRuntime("jre four", false);
-  expandPackedRuntime(partial.c_str());
+  CHECK(expandPackedRuntime(partial.c_str(), context.failure));
   CHECK(logSince().find("Unpacking " + partial + "\\lib\\plugin.jar.pack to " + partial +
                         "\\lib\\plugin.jar\r\npack path doesn't exists\r\n") != std::string::npos);
   CHECK(exists(partial + "\\lib\\jsse.jar") && !exists(partial + "\\lib\\plugin.jar"));

@@ -3,7 +3,7 @@
 #include <stdlib.h>
 
 #include "check.h"
-#include "media/paths.h"
+#include "core/paths.h"
 
 static const char* normalized(const char* path) {
   static Text buffer;
@@ -105,19 +105,16 @@ static void testExistence(const char* directory) {
   CHECK(findFile(pattern, &written));
   CHECK(written != 0);
 
-  char** jars = nullptr;
-  char** dotJars = nullptr;
-  CHECK(listFiles(scratch, "jar", &jars) == 2);
-  CHECK(listFiles(scratch, ".jar", &dotJars) == 2);
-  CHECK(jars && dotJars && strcmp(jars[0], dotJars[0]) == 0 && strcmp(jars[1], dotJars[1]) == 0);
-  char** none = nullptr;
-  CHECK(listFiles(scratch, "war", &none) == 0 && none == nullptr);
-  for (int i = 0; i < 2; ++i) {
-    free(jars[i]);
-    free(dotJars[i]);
-  }
-  free(jars);
-  free(dotJars);
+  GrowableList<char*> jars = listFiles(scratch, "jar");
+  GrowableList<char*> dotJars = listFiles(scratch, ".jar");
+  CHECK(jars.count == 2);
+  CHECK(dotJars.count == 2);
+  CHECK(jars.count == 2 && dotJars.count == 2 && strcmp(jars.items[0], dotJars.items[0]) == 0 &&
+        strcmp(jars.items[1], dotJars.items[1]) == 0);
+  GrowableList<char*> none = listFiles(scratch, "war");
+  CHECK(none.count == 0 && none.items == nullptr);
+  listReleaseOwned(jars);
+  listReleaseOwned(dotJars);
   for (const char* name : names) {
     Text file;
     copyText(file, sizeof file, scratch);

@@ -7,8 +7,8 @@
 
 #include "check.h"
 #include "test_files.h"
-#include "jvm/registry_search.h"
-#include "log/log.h"
+#include "launch/registry_search.h"
+#include "core/log.h"
 
 static std::string root;
 static std::string testJava;
@@ -67,7 +67,7 @@ static void clean() {
 
 static std::string found(const char* min = "", const char* max = "") {
   Text javaExe = "";
-  return testJvmRegistry(javaExe, min, max) ? lower(javaExe) : "none";
+  return testJvmRegistry(testContext(), javaExe, min, max) ? lower(javaExe) : "none";
 }
 
 static std::string exe(const std::string& homeDir) { return lower(homeDir + "\\bin\\java.exe"); }
@@ -135,9 +135,9 @@ int main(int, char** argv) {
   installed(kJre, "1.6", h16);
   Text javaExe;
   Text version;
-  CHECK(!installedCurrentVersion(javaExe, version, "", ""));
+  CHECK(!installedCurrentVersion(testContext(), javaExe, version, "", ""));
   setValue(HKEY_LOCAL_MACHINE, kJre, "CurrentVersion", "");
-  CHECK(!installedCurrentVersion(javaExe, version, "", ""));
+  CHECK(!installedCurrentVersion(testContext(), javaExe, version, "", ""));
   CHECK(found() == exe(h16));
 
   // A pick is remembered under HKLM as the user picked it.

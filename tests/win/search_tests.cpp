@@ -7,12 +7,11 @@
 
 #include "check.h"
 #include "test_files.h"
-#include "jvm/search_sequence.h"
-#include "log/log.h"
-#include "media/configuration.h"
-#include "ui/error_display.h"
-#include "ui/launcher_kind.h"
-#include "windows/JavaVMLauncher.h"
+#include "launch/search_sequence.h"
+#include "core/log.h"
+#include "core/configuration.h"
+#include "launch/jvm_launch.h"
+#include "launch/process_environment.h"
 
 static std::string root;
 static std::string runtimeDir;
@@ -47,13 +46,13 @@ static std::string runtime(const std::string& name, const std::string& version, 
 static void configure(std::vector<std::pair<int, std::string>> records) {
   records.push_back({10003, root});
   installRecords(records);
-  determineLauncherKind();
+  determineLauncherKind(testContext());
 }
 
 int main(int, char** argv) {
   runtimeDir = testRuntimeDirectory(argv[0]);
   root = freshScratch("search");
-  disableGuiErrorDisplay();
+  testContext().guiErrors = false;
   logMessage("start");
   logSince();
 
@@ -66,23 +65,23 @@ int main(int, char** argv) {
 
   // The frame around an empty sequence, and nothing found.
   configure({{126, "1.5"}});
-  CHECK(!LoadDLL(false, nullptr, false));
+  CHECK(!LoadDLL(testContext(), nullptr, false, nullptr));
   CHECK(inOrder(logSince(), {"LoadDLL (0, (none), 0)", "Searching for a JVM", "Search sequence finished",
                              "ERROR: No JVM found"}));
 
   // Unknown and lower-case letters are logged and skipped; an old runtime
   // fails the first pass and a B entry takes it in the relative pass.
   configure({{126, "1.5"}, {128, "Xfoo;yfoo;B" + old + ";"}});
-  CHECK(LoadDLL(false, nullptr, false));
+  CHECK(LoadDLL(testContext(), nullptr, false, nullptr));
   CHECK(inOrder(logSince(), {"Testing location foo (type X)", "Testing location foo (type y)",
                              "Testing location " + old + " (type B)", "checkJavaExe returning 0",
                              "Search sequence finished", "Testing relative location " + old,
                              lower(old) + "\\bin\\java.exe exists", "Loading of JVM-DLL successful"}));
-  CHECK(std::string(jvmHome()) == lower(old) + "\\bin\\..");
+  CHECK(std::string(testContext().jvmHome) == lower(old) + "\\bin\\..");
 
   // An A entry with an absolute argument is not tried again without checks.
   configure({{126, "1.5"}, {128, "A" + old}});
-  CHECK(!LoadDLL(false, nullptr, false));
+  CHECK(!LoadDLL(testContext(), nullptr, false, nullptr));
   CHECK(logSince().find("Testing relative location") == std::string::npos);
 
   // A preferred location that fails does not stop the search; a variable
@@ -93,7 +92,7 @@ int main(int, char** argv) {
     if (c == '\\') c = '/';
   SetEnvironmentVariableA("LTR_TEST_HOME", slashed.c_str());
   configure({{126, "1.5"}, {128, "ELTR_TEST_HOME"}});
-  CHECK(LoadDLL(false, nullptr, false));
+  CHECK(LoadDLL(testContext(), nullptr, false, nullptr));
   CHECK(inOrder(logSince(), {"Has preferred location " + old, "Testing location LTR_TEST_HOME (type E)",
                              "checkJavaExe (" + good + "\\bin\\java.exe, [out], 1.5, , 0)", "checkJavaExe returning 1",
                              "Loading of JVM-DLL successful"}));
@@ -103,26 +102,30 @@ int main(int, char** argv) {
   // then at the installer location file.
   SetEnvironmentVariableA("QUARROW_JAVA_HOME", good.c_str());
   configure({{126, "1.5"}, {2001, "i"}});
-  CHECK(LoadDLL(false, nullptr, false));
+  CHECK(LoadDLL(testContext(), nullptr, false, nullptr));
   CHECK(inOrder(logSince(), {"Search sequence finished", "checkJavaExe (" + good + "\\bin\\java.exe, [out], 1.5, , 0)",
                              "Loading of JVM-DLL successful"}));
   SetEnvironmentVariableA("QUARROW_JAVA_HOME", nullptr);
   write(root + ".quarrow\\inst_jre.cfg", good + "\n");
-  CHECK(LoadDLL(false, nullptr, false));
+  CHECK(LoadDLL(testContext(), nullptr, false, nullptr));
   CHECK(inOrder(logSince(), {"Has installer location " + good, "Using installer location"}));
   DeleteFileA((root + ".quarrow\\inst_jre.cfg").c_str());
 
   // A given directory is taken without checks; one whose library does not
   // load is reported with record 1020 naming it.
   configure({{126, "1.5"}, {1020, "The JVM found at {0} is damaged."}});
-  CHECK(LoadDLL(false, good.c_str(), false));
-  CHECK(!LoadDLL(false, noLibrary.c_str(), false));
+  CHECK(LoadDLL(testContext(), good.c_str(), false, nullptr));
+  CHECK(!LoadDLL(testContext(), noLibrary.c_str(), false, nullptr));
   CHECK(inOrder(logSince(), {"LoadDLL (0, " + noLibrary + ", 0)", "Got JRE location " + noLibrary + " (java exe: 0)",
                              "MinVersion: 1.5, MaxVersion: ", "ERROR: Could not get DLL-Handle.",
                              "ERROR: Could not load functions"}));
+  RuntimeMessage message;
+  CHECK(!LoadDLL(testContext(), noLibrary.c_str(), false, &message));
+  CHECK(message.record == 1020 && message.hasArgument && std::string(message.argument) == noLibrary);
+  logSince();
 
   // A given java executable below the minimum is unusable, and no search follows.
-  CHECK(!LoadDLL(false, (old + "\\bin\\java.exe").c_str(), true));
+  CHECK(!LoadDLL(testContext(), (old + "\\bin\\java.exe").c_str(), true, nullptr));
   std::string log = logSince();
   CHECK(inOrder(log, {"ERROR: Provided JVM unusable"}));
   CHECK(log.find("Searching for a JVM") == std::string::npos);
@@ -131,9 +134,9 @@ int main(int, char** argv) {
   std::string jdk = root + "jdk";
   runtime("jdk\\jre", "1.8.0_202");
   configure({{126, "1.5"}, {131, "1"}, {128, "A" + good + ";A" + jdk}});
-  CHECK(!LoadDLL(false, nullptr, false));
+  CHECK(!LoadDLL(testContext(), nullptr, false, nullptr));
   write(jdk + "\\lib\\tools.jar", "");
-  CHECK(LoadDLL(false, nullptr, false));
-  CHECK(std::string(jvmHome()) == lower(jdk) + "\\jre\\bin\\..");
+  CHECK(LoadDLL(testContext(), nullptr, false, nullptr));
+  CHECK(std::string(testContext().jvmHome) == lower(jdk) + "\\jre\\bin\\..");
   return checkSummary("search_tests");
 }

@@ -11,8 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "log/log.h"
-#include "media/configuration.h"
+#include "core/configuration.h"
+#include "core/log.h"
+#include "launch/launch_context.h"
 
 inline std::string readAll(const std::string& path) {
   std::string text;
@@ -86,7 +87,6 @@ inline std::string lower(std::string text) {
   return text;
 }
 
-// Installs these 8-bit records (in this order) as the process configuration.
 // The scratch root, emptied.
 inline std::string freshScratch(const std::string& name) {
   std::string root = scratchRoot(name);
@@ -95,6 +95,13 @@ inline std::string freshScratch(const std::string& name) {
   return root;
 }
 
+// The launch the test program's calls belong to, as a launcher's own.
+inline LaunchContext& testContext() {
+  static LaunchContext context;
+  return context;
+}
+
+// Installs these 8-bit records (in this order) as the test launch's configuration.
 inline void installRecords(const std::vector<std::pair<int, std::string>>& records) {
   static std::vector<std::string> texts;
   static std::vector<ConfigRecord> table;
@@ -102,8 +109,7 @@ inline void installRecords(const std::vector<std::pair<int, std::string>>& recor
   table.clear();
   for (const auto& r : records) texts.push_back(r.second);
   for (size_t i = 0; i < records.size(); ++i) table.push_back({records[i].first, &texts[i][0]});
-  ConfigTables tables;
-  tables.records = table.data();
-  tables.recordCount = static_cast<int32_t>(table.size());
-  setConfiguration(tables);
+  ConfigTables& tables = testContext().config;
+  tables.records.items = table.data();
+  tables.records.count = static_cast<int>(table.size());
 }

@@ -6,9 +6,9 @@
 
 #include "check.h"
 #include "test_files.h"
-#include "jvm/version_probe.h"
-#include "log/log.h"
-#include "media/configuration.h"
+#include "launch/version_probe.h"
+#include "core/log.h"
+#include "core/configuration.h"
 
 static std::string root;
 static std::string testJava;
@@ -51,7 +51,7 @@ static bool check(const std::string& javaExe, const char* min, bool allowBeta = 
                   std::string* canonical = nullptr) {
   Text path;
   copyText(path, sizeof path, javaExe.c_str());
-  bool ok = checkCandidate(path, min, "", allowBeta, useCache);
+  bool ok = checkCandidate(testContext(), path, min, "", allowBeta, useCache);
   if (canonical) *canonical = path;
   return ok;
 }

@@ -5,11 +5,12 @@
 #include <stdio.h>
 
 #include "check.h"
-#include "common/text.h"
-#include "log/log.h"
-#include "media/cleanup.h"
-#include "media/paths.h"
-#include "media/temp_directory.h"
+#include "core/text.h"
+#include "core/log.h"
+#include "launch/cleanup.h"
+#include "core/paths.h"
+#include "launch/temp_directory.h"
+#include "platform/private_directory_win.h"
 
 static const char* join(Text& buffer, const char* directory, const char* name) {
   copyText(buffer, sizeof buffer, directory);
@@ -75,7 +76,10 @@ static void testTemporaryNames(const char* root) {
   CHECK(isWritableDirectory(root));
   CHECK(!isWritableDirectory("c:\\no such directory"));
   Text name;
-  createTempFileName(name);
+  bool shared = true;
+  Failure failure;
+  CHECK(createTempFileName(name, &shared, failure));
+  CHECK(!shared);
   CHECK(strncmp(name, root, strlen(root)) == 0);
   CHECK(strncmp(name + strlen(root), "ltr", 3) == 0);
   CHECK(GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES);
@@ -135,7 +139,9 @@ static void testPrivateDirectory(const char* root) {
 
 int main() {
   Text root;
-  chooseTempRoot(root);
+  bool shared = true;
+  Failure failure;
+  CHECK(chooseTempRoot(root, &shared, failure) && !shared);
   CHECK(root[0] != 0 && root[strlen(root) - 1] == '\\');
   testEmptyDirectory(root);
   testNothingForRelativeOrEmpty();

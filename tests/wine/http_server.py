@@ -68,11 +68,14 @@ class Server:
                         self.wfile.flush()
                         stopping.wait(120)
                     else:
-                        for offset in range(0, len(data), 1024):
-                            if stopping.wait(0.1):
-                                break
-                            self.wfile.write(data[offset:offset + 1024])
-                            self.wfile.flush()
+                        try:
+                            for offset in range(0, len(data), 1024):
+                                if stopping.wait(0.1):
+                                    break
+                                self.wfile.write(data[offset:offset + 1024])
+                                self.wfile.flush()
+                        except (BrokenPipeError, ConnectionResetError):
+                            pass  # a canceled download closes its connection
                     self.close_connection = True
                 else:
                     self.body(404, b"", 0)

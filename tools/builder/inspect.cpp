@@ -9,10 +9,10 @@
 
 #include "builder/code_page.h"
 #include "builder/record_names.h"
-#include "media/media_io_memory.h"
-#include "media/payload_format.h"
-#include "media/record_ids.h"
-#include "media/record_reader.h"
+#include "platform/host/media_io_memory.h"
+#include "core/payload_format.h"
+#include "core/record_ids.h"
+#include "core/record_reader.h"
 
 DamagedPayload::DamagedPayload(int64_t offset, const std::string& reason)
     : std::runtime_error("damaged payload at offset " + std::to_string(offset) + ": " + reason),

@@ -12,7 +12,7 @@
 #include "builder/code_page.h"
 #include "builder/input_file.h"
 #include "builder/record_names.h"
-#include "media/record_ids.h"
+#include "core/record_ids.h"
 
 using nlohmann::json;
 

@@ -6,8 +6,8 @@
 #include "builder/code_page.h"
 #include "builder/input_file.h"
 #include "builder/record_names.h"
-#include "media/payload_format.h"
-#include "media/record_ids.h"
+#include "core/payload_format.h"
+#include "core/record_ids.h"
 
 namespace {
 

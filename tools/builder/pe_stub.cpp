@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "builder/builder_error.h"
-#include "media/payload_format.h"
+#include "core/payload_format.h"
 
 namespace {
 

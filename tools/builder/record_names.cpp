@@ -3,7 +3,7 @@
 #include <iterator>
 #include <utility>
 
-#include "media/record_ids.h"
+#include "core/record_ids.h"
 
 namespace {
 
