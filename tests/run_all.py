@@ -49,6 +49,7 @@ def main():
         ("host unit tests under ASan/UBSan", ["build/host-san/unit_tests"], gtest_counts),
         ("JNI launch against the machine's OpenJDK", ["build/host/jni_tests"], gtest_counts),
         ("static checks of the stubs", [sys.executable, "tests/static/check_stubs.py"], plain_counts),
+        ("layers of the source tree", [sys.executable, "tests/static/check_layers.py"], plain_counts),
         ("Wine: Windows unit tests and end-to-end cases",
          [sys.executable, "tests/wine/run_cases.py", "--windows-tests"] +
          [f"build/{tree}/{program}.exe" for tree in ("win32", "win64")
