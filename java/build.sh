@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Java side with the machine's JDK: the runtime library
 # dist/lantor-runtime.jar (classes for Java 8, so that every runtime the
-# launcher loads takes them). Quiet when nothing in java/ changed; the
-# whole output when something fails.
+# launcher loads takes them) and the sample application
+# build/java/hello.jar. Quiet when nothing in java/ changed; the whole
+# output when something fails.
 #   JAVA_BUILD_DIR (build/java) and RUNTIME_JAR (dist/lantor-runtime.jar)
 #   put the products elsewhere.
 set -euo pipefail
@@ -15,7 +16,7 @@ jar=${RUNTIME_JAR:-dist/lantor-runtime.jar}
 up_to_date() {
   local product
   [ -f "$out/stamp" ] || return 1
-  for product in "$jar"; do
+  for product in "$jar" "$out/hello.jar"; do
     [ -e "$product" ] || return 1
   done
   [ -z "$(find java -newer "$out/stamp" -print -quit)" ]
@@ -48,5 +49,8 @@ touch "$out/stamp.next"
 
 compile "$out/runtime" java/runtime/src --release 8
 python3 java/make_jar.py "$out/runtime" "$jar" "Automatic-Module-Name: com.lantor.runtime"
+
+compile "$out/hello" java/sample/src --release 8 -cp "$out/runtime"
+python3 java/make_jar.py "$out/hello" "$out/hello.jar"
 
 mv "$out/stamp.next" "$out/stamp"
