@@ -3,9 +3,12 @@ package com.lantor.runtime;
 import java.lang.reflect.InvocationTargetException;
 import java.lang.reflect.Method;
 import java.lang.reflect.Modifier;
+import java.util.Arrays;
 
 /** Finds the application's public static void main(String[]) and calls it. */
 final class ApplicationMain {
+    private static final Class<?>[] MAIN_PARAMETERS = {String[].class};
+
     private final Method main;
 
     private ApplicationMain(Method main) {
@@ -44,7 +47,7 @@ final class ApplicationMain {
         String name = type.getName() + ".main(String[])";
         Method main;
         try {
-            main = type.getMethod("main", String[].class);
+            main = type.getMethod("main", MAIN_PARAMETERS);
         } catch (NoSuchMethodException e) {
             throw noMain(declaresMain(type) ? name + " is not public"
                     : type.getName() + " has no method public static void main(String[])");
@@ -52,23 +55,18 @@ final class ApplicationMain {
         if (!Modifier.isStatic(main.getModifiers())) throw noMain(name + " is not static");
         if (main.getReturnType() != void.class) throw noMain(name + " does not return void");
         if (!Modifier.isPublic(main.getDeclaringClass().getModifiers())) {
-            // java calls main in a class that is not public as well.
-            try {
-                main.setAccessible(true);
-            } catch (RuntimeException e) {
-                throw noMain(name + " cannot be called: " + e);
-            }
+            // java calls main in a class that is not public as well; on the class path that is always allowed.
+            main.setAccessible(true);
         }
         return main;
     }
 
     private static boolean declaresMain(Class<?> type) {
         for (Class<?> c = type; c != null; c = c.getSuperclass()) {
-            try {
-                c.getDeclaredMethod("main", String[].class);
-                return true;
-            } catch (NoSuchMethodException e) {
-                continue;
+            for (Method method : c.getDeclaredMethods()) {
+                if (method.getName().equals("main") && Arrays.equals(method.getParameterTypes(), MAIN_PARAMETERS)) {
+                    return true;
+                }
             }
         }
         return false;
