@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every tree and copies the products into dist/:
 #   build/win32 (launcher.exe), build/win64 (launcher64.exe), build/host
-#   (the builder and unit tests), build/host-san (the same under ASan/UBSan).
+#   (the builder and unit tests), build/host-san (the same under ASan/UBSan);
+#   then the Java side (java/build.sh: dist/lantor-runtime.jar).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,3 +34,5 @@ mkdir -p dist
 cp build/win32/launcher.exe dist/launcher.exe
 cp build/win64/launcher.exe dist/launcher64.exe
 cp build/host/ltrbuild dist/ltrbuild
+
+java/build.sh

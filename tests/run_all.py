@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Runs every test: host unit tests (plain and under ASan/UBSan), the static
+"""Runs every test: host unit tests (plain and under ASan/UBSan), the JNI
+launch and the Java side's runtime library on the machine's OpenJDK, the static
 checks of both stubs, the Windows unit tests and the end-to-end cases under
 Wine, and a short fuzzing run. Ends with one line of totals."""
 import os
@@ -48,6 +49,7 @@ def main():
         ("host unit tests", ["build/host/unit_tests"], gtest_counts),
         ("host unit tests under ASan/UBSan", ["build/host-san/unit_tests"], gtest_counts),
         ("JNI launch against the machine's OpenJDK", ["build/host/jni_tests"], gtest_counts),
+        ("Java side: the runtime library and the sample on the machine's OpenJDK", ["java/test.sh"], plain_counts),
         ("static checks of the stubs", [sys.executable, "tests/static/check_stubs.py"], plain_counts),
         ("layers of the source tree", [sys.executable, "tests/static/check_layers.py"], plain_counts),
         ("Wine: Windows unit tests and end-to-end cases",
