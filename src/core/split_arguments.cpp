@@ -33,6 +33,9 @@ bool splitArgumentTokens(const char16_t* text, ArgumentList* list) {
     const char16_t* space = findUnit(text, u' ');
     const char16_t* doubleQuote = findUnit(text, u'"');
     const char16_t* apostrophe = findUnit(text, u'\'');
+    // Apostrophes group only where they pair up: one without a partner
+    // further on is a letter of a name such as O'Brien, not a quote.
+    if (apostrophe && !findUnit(apostrophe + 1, u'\'')) apostrophe = nullptr;
     if (*text == u' ') {
       ++text;
       continue;

@@ -74,7 +74,7 @@ TEST_F(Arguments, WideTokensAreAppendedToTheList) {
 TEST_F(Arguments, AnUnclosedQuoteStopsTheLauncher) {
   struct {
     std::u16string text;
-  } wide[] = {{u"a \"b"}, {u"it's"}, {u"\"a\" 'b"}};
+  } wide[] = {{u"a \"b"}, {u"it's \"b"}, {u"\"a\" '\"b"}};
   for (const auto& c : wide) {
     ArgumentList list;
     Failure failure;
@@ -86,7 +86,7 @@ TEST_F(Arguments, AnUnclosedQuoteStopsTheLauncher) {
     EXPECT_EQ(list.count, 0);
     EXPECT_EQ(list.items, nullptr);
   }
-  const char* narrow[] = {"-Da \"-Db", "'", "-Dx='a\"b"};
+  const char* narrow[] = {"-Da \"-Db", "'\"", "-Dx='a\"b"};
   for (const char* text : narrow) {
     NarrowArgumentList list;
     Failure failure;

@@ -33,6 +33,13 @@ TEST(SplitArguments, Cases) {
       {u"\"-q\"", {u"-q"}},
       {u"", {}},
       {u"x\"y z\"w", {u"xy z", u"w"}},
+      // An apostrophe without a partner is a letter; where they pair up they group.
+      {u"it's", {u"it's"}},
+      {u"C:\\Users\\O'Brien\\setup.exe __qrw_lang_restart", {u"C:\\Users\\O'Brien\\setup.exe", u"__qrw_lang_restart"}},
+      {u"'a b' O'Neil.txt", {u"a b", u"O'Neil.txt"}},
+      {u"\"it's\" x'", {u"it's", u"x'"}},
+      {u"'", {u"'"}},
+      {u"d'a 'b c'", {u"da ", u"b", u"c'"}},
   };
   for (const auto& c : cases) {
     bool complete = false;
@@ -45,7 +52,7 @@ TEST(SplitArguments, UnterminatedQuoteKeepsTheTokensBeforeIt) {
   bool complete = true;
   EXPECT_EQ(split(u"a b \"c d", &complete), (Tokens{u"a", u"b"}));
   EXPECT_FALSE(complete);
-  EXPECT_EQ(split(u"it's", &complete), Tokens{});
+  EXPECT_EQ(split(u"x \"it's", &complete), Tokens{u"x"}) << "a double quote still has to be closed";
   EXPECT_FALSE(complete);
 }
 
