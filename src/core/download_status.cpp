@@ -45,7 +45,14 @@ void fillDownloadStatus(const char16_t* format, const DownloadFigures& figures, 
       continue;
     }
     const char16_t* end = c + 1;
-    while (*end == u'-' || *end == u'+' || *end == u' ' || *end == u'#' || *end == u'0') ++end;
+    // The flags are kept, each once, for the format built below.
+    char flags[6] = {};
+    for (; *end == u'-' || *end == u'+' || *end == u' ' || *end == u'#' || *end == u'0'; ++end) {
+      char flag = static_cast<char>(*end);
+      size_t n = 0;
+      while (flags[n] && flags[n] != flag) ++n;
+      flags[n] = flag;
+    }
     int width = readNumber(end);
     int precision = 6;
     if (*end == u'.') {
@@ -53,22 +60,23 @@ void fillDownloadStatus(const char16_t* format, const DownloadFigures& figures, 
       precision = readNumber(end);
     }
     while (*end == u'l' || *end == u'L') ++end;
-    char conversion = 0;
-    switch (*end) {
-      case u'f': case u'F': conversion = 'f'; break;
-      case u'e': case u'E': conversion = 'e'; break;
-      case u'g': case u'G': conversion = 'g'; break;
-      default: break;
-    }
-    if (!conversion || next == 4) {
+    bool floating = *end == u'f' || *end == u'F' || *end == u'e' || *end == u'E' || *end == u'g' || *end == u'G';
+    if (!floating || next == 4) {
       put(*c++);
       continue;
     }
-    // The format given to snprintf is ours; only the numbers come from the text.
-    const char formats[3][7] = {"%*.*f", "%*.*e", "%*.*g"};
+    // The format given to snprintf is ours, made of the known flags and
+    // the conversion letter; only the numbers come from the text.
+    char ownFormat[16] = "%";
+    size_t length = 1;
+    for (const char* f = flags; *f; ++f) ownFormat[length++] = *f;
+    ownFormat[length++] = '*';
+    ownFormat[length++] = '.';
+    ownFormat[length++] = '*';
+    ownFormat[length++] = static_cast<char>(*end);
+    ownFormat[length] = 0;
     char number[128];
-    snprintf(number, sizeof number, formats[conversion == 'f' ? 0 : conversion == 'e' ? 1 : 2], width, precision,
-             values[next++]);
+    snprintf(number, sizeof number, ownFormat, width, precision, values[next++]);
     for (const char* n = number; *n; ++n) put(static_cast<char16_t>(*n));
     c = end + 1;
   }

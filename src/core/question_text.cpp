@@ -24,6 +24,8 @@ void buildQuestionText(const char16_t* format, const char16_t* minLabel, const c
       filled = true;
       ++c;
     } else {
+      // The texts are written as formats: "%%" stands for one "%".
+      if (c[0] == u'%' && c[1] == u'%') ++c;
       text[used++] = *c;
     }
   }

@@ -1,6 +1,7 @@
 // The runtime question's text: the configured format with its first "%S"
-// replaced by the launcher's bitness, literally (a configured text is never
-// a printf format), then the version bounds with their labels.
+// replaced by the launcher's bitness and each "%%" by "%", literally (a
+// configured text is never a printf format), then the version bounds with
+// their labels.
 #pragma once
 
 #include <stddef.h>

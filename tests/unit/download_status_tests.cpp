@@ -46,6 +46,15 @@ TEST(DownloadStatus, PlaceholdersFilledInOrder) {
       {u"%", u"%"},
       {u"%%f", u"%f"},
       {u"", u""},
+      // Flags and the case of the conversion letter are honoured.
+      {u"[%-6.1f]", u"[1.2   ]"},
+      {u"[%+.1f]", u"[+1.2]"},
+      {u"[% .1f]", u"[ 1.2]"},
+      {u"[%06.1f]", u"[0001.2]"},
+      {u"[%#.0f]", u"[1.]"},
+      {u"[%-+8.2f]", u"[+1.23   ]"},
+      {u"[%--++6.1f]", u"[+1.2  ]"},
+      {u"%E %G", u"1.234500E+00 10.5"},
   };
   for (const auto& c : cases) EXPECT_EQ(fill(c.format, figures), c.text);
   // A width or precision beyond reason is cut, never a long write.
