@@ -7,16 +7,9 @@
 #include "core/configuration.h"
 #include "core/environment.h"
 #include "core/log.h"
-#include "core/paths.h"
+#include "core/native_library_path.h"
 #include "core/record_ids.h"
-#include "core/substitution.h"
 #include "core/text.h"
-
-namespace {
-
-constexpr size_t kPathCapacity = 16384;
-
-}  // namespace
 
 void determineLauncherKind(LaunchContext& context) {
   char first[2];
@@ -25,26 +18,16 @@ void determineLauncherKind(LaunchContext& context) {
 }
 
 void setNativeLibraryPath(const LaunchContext& context) {
-  Text list;
-  configString(context.config, kRecord_nativeLibraryPath, list, sizeof list);
-  Text resolved;
-  resolvePathList(resolved, list);
-
-  // Too large for the stack beside the two texts.
-  char* value = static_cast<char*>(malloc(kPathCapacity));
+  // The old PATH is kept whole, whatever its length.
+  DWORD size = GetEnvironmentVariableA("PATH", nullptr, 0);
+  char* old = static_cast<char*>(malloc(size ? size : 1));
+  if (!old) return;
+  if (size == 0 || GetEnvironmentVariableA("PATH", old, size) >= size) old[0] = 0;
+  char* value = nativeLibraryPath(context.config, launchDirectories(context), old);
+  // Without native directories PATH stays as it is, also when it is not set.
+  if (value && strcmp(value, old) != 0) setPathEverywhere(value);
+  free(old);
   if (!value) return;
-  copyText(value, kPathCapacity, resolved);
-  size_t length = strlen(value);
-  if (length > 0 && value[length - 1] != ';') appendText(value, kPathCapacity, ";");
-  substituteVariables(value, kPathCapacity, launchDirectories(context));
-
-  // The old PATH goes behind the native directories only when it fits whole.
-  length = strlen(value);
-  DWORD room = static_cast<DWORD>(kPathCapacity - length);
-  DWORD n = GetEnvironmentVariableA("PATH", value + length, room);
-  if (n == 0 || n >= room) value[length] = 0;
-
-  setPathEverywhere(value);
   logMessage("Setting PATH (native libs) %s", value);
   free(value);
 }

@@ -1,8 +1,8 @@
 // Test helper. Starts the command line in SPAWN_COMMAND exactly as written
 // (Wine would re-quote a command line passed through its own argv), with
-// TMP and TEMP set to SPAWN_TEMP when given (Wine takes them from the
-// registry, not from the Unix environment) and with this process's standard
-// handles. Exits with the program's exit code; after SPAWN_TIMEOUT
+// TMP and TEMP set to SPAWN_TEMP and PATH to SPAWN_PATH when given (Wine
+// takes them from the registry, not from the Unix environment) and with this
+// process's standard handles. Exits with the program's exit code; after SPAWN_TIMEOUT
 // milliseconds the program is ended and the exit code is 124.
 #include <windows.h>
 #include <stdlib.h>
@@ -24,6 +24,7 @@ int main() {
     SetEnvironmentVariableW(L"TMP", temp);
     SetEnvironmentVariableW(L"TEMP", temp);
   }
+  if (wchar_t* path = takeVariable(L"SPAWN_PATH")) SetEnvironmentVariableW(L"PATH", path);
   wchar_t* timeoutText = takeVariable(L"SPAWN_TIMEOUT");
   DWORD timeout = timeoutText ? static_cast<DWORD>(_wtoi(timeoutText)) : INFINITE;
 
