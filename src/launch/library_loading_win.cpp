@@ -14,7 +14,8 @@
 
 namespace {
 
-constexpr size_t kPathCapacity = 16384;
+// The largest value an environment variable can hold, and its terminator.
+constexpr size_t kPathCapacity = 32768;
 constexpr size_t kBinCapacity = 2000;
 constexpr size_t kVariantCapacity = 200;
 

@@ -22,7 +22,7 @@ static void put(const std::string& source, const std::string& relative) {
 }
 
 static std::string path() {
-  char value[16384];
+  static char value[32768];
   DWORD n = GetEnvironmentVariableA("PATH", value, sizeof value);
   return n < sizeof value ? value : "";
 }
@@ -108,6 +108,13 @@ int main(int, char** argv) {
   CHECK(loadJvmDll(testContext(), (root + "none\\bin\\java.exe").c_str()) == nullptr);
   char unset[8];
   CHECK(GetEnvironmentVariableA("PATH", unset, sizeof unset) == 0);
+  SetEnvironmentVariableA("PATH", kept.c_str());
+
+  // A PATH longer than 16 KB still gets the bin directory behind it.
+  std::string longPath = "C:\\windows;C:\\" + std::string(20000, 'p');
+  SetEnvironmentVariableA("PATH", longPath.c_str());
+  CHECK(loadedFrom(loadJvmDll(testContext(), (root + "jre1\\bin\\java.exe").c_str()), "jre1\\bin\\client\\jvm.dll"));
+  CHECK(path() == longPath + ";" + root + "jre1\\bin");
   SetEnvironmentVariableA("PATH", kept.c_str());
 
   // A path that does not end with the java executable's name loads nothing.
