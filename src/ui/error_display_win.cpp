@@ -34,13 +34,8 @@ void writeWideToErrorStream(const char16_t* text) {
     WriteConsoleW(stream, L"\n", 1, &written, nullptr);
     return;
   }
-  int needed = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), -1, nullptr, 0,
-                                   "?", nullptr);
-  if (needed <= 0) return;
-  char* narrow = static_cast<char*>(malloc(static_cast<size_t>(needed)));
+  char* narrow = narrowCopy(CP_ACP, text);
   if (!narrow) return;
-  WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), -1, narrow, needed, "?",
-                      nullptr);
   fprintf(stderr, "%s\n", narrow);
   fflush(stderr);
   free(narrow);

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/code_page.h"
 #include "core/text.h"
 
 TEST(Text, CopyAndAppendStopAtTheCapacity) {
@@ -49,4 +50,10 @@ TEST(Text, PlaceholderReplacementIsCutAtTheCapacity) {
   replaceFirstPlaceholder(text, sizeof text, argument.c_str());
   EXPECT_EQ(strlen(text), kTextCapacity - 1);
   EXPECT_EQ(text[kTextCapacity - 2], 'a');
+}
+
+TEST(CodePages, UtfEightTakesNoDefaultCharacter) {
+  EXPECT_FALSE(takesDefaultCharacter(65001));
+  EXPECT_FALSE(takesDefaultCharacter(65000));
+  for (unsigned codePage : {1252u, 1251u, 437u, 932u, 936u}) EXPECT_TRUE(takesDefaultCharacter(codePage)) << codePage;
 }

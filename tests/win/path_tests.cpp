@@ -4,6 +4,7 @@
 
 #include "check.h"
 #include "core/paths.h"
+#include "platform/code_page_win.h"
 
 static const char* normalized(const char* path) {
   static Text buffer;
@@ -132,7 +133,28 @@ static void testLongPath() {
   CHECK(longPathName("c:\\no such dir", buffer, sizeof buffer) == 0);
 }
 
+// UTF-8, also when it is the system's ANSI code page, takes no default
+// character: the conversions must not hand it one.
+static void testUtf8() {
+  char narrow[64];
+  CHECK(narrowFromWide(CP_UTF8, u"caf\u00e9 \u0416 \u4e2d", narrow, sizeof narrow));
+  CHECK_TEXT(narrow, "caf\xc3\xa9 \xd0\x96 \xe4\xb8\xad");
+  // Cut at the capacity, never inside a character.
+  CHECK(narrowFromWide(CP_UTF8, u"caf\u00e9!", narrow, 5));
+  CHECK_TEXT(narrow, "caf");
+  char* whole = narrowCopy(CP_UTF8, u"\u0416");
+  CHECK(whole && strcmp(whole, "\xd0\x96") == 0);
+  free(whole);
+  char16_t wide[16];
+  wideFromNarrow(CP_UTF8, "\xd0\x96x", wide, 16);
+  CHECK(wide[0] == u'\u0416' && wide[1] == u'x' && wide[2] == 0);
+  // Another code page still reports the "?" it needed.
+  CHECK(!narrowFromWide(1252, u"\u0416", narrow, sizeof narrow));
+  CHECK_TEXT(narrow, "?");
+}
+
 int main() {
+  testUtf8();
   Text directory;
   resolvePath(directory, "");
   CHECK(directory[0] != 0 && directory[strlen(directory) - 1] == '\\');
