@@ -12,6 +12,7 @@
 #include "builder/code_page.h"
 #include "builder/input_file.h"
 #include "builder/record_names.h"
+#include "core/included_names.h"
 #include "core/record_ids.h"
 
 using nlohmann::json;
@@ -96,6 +97,11 @@ void checkFileName(const std::string& name, const std::string& path) {
       throw BuilderError("included file name " + inQuotes(name) + " must not contain " + inQuotes(part));
   for (unsigned char c : name)
     if (c < 0x20) throw BuilderError("included file name " + inQuotes(name) + " must not contain control characters");
+  // The launcher's own rule: what it refuses would make every start of the
+  // installer end as a corrupted one.
+  if (!isSafeIncludedFileName(name.c_str()))
+    throw BuilderError("included file name " + inQuotes(name) +
+                       " is a device name or ends in a dot or a blank, which Windows cannot create");
 }
 
 IncludedFile parseFile(const json& entry, size_t number, const std::string& directory) {
