@@ -261,6 +261,8 @@ bool LoadDLL(LaunchContext& context, const char* location, bool isJavaExe, Runti
     logMessage("Loading of JVM-DLL successful");
     return true;
   }
+  // A library without the entry is of no use, and another pick may follow.
+  if (library) FreeLibrary(library);
   switch (type) {
     case kSearchPath: tell(message, kRecord_msgNoJvmFound, kBitness); break;
     case kDirectory: tell(message, kRecord_msgJvmDamaged, locationText); break;

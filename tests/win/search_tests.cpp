@@ -119,6 +119,13 @@ int main(int, char** argv) {
   CHECK(inOrder(logSince(), {"LoadDLL (0, " + noLibrary + ", 0)", "Got JRE location " + noLibrary + " (java exe: 0)",
                              "MinVersion: 1.5, MaxVersion: ", "ERROR: Could not get DLL-Handle.",
                              "ERROR: Could not load functions"}));
+  // A library without the entry does not stay loaded.
+  std::string noEntry = runtime("no entry", "1.8.0_202", true);
+  std::string noEntryLibrary = noEntry + "\\bin\\client\\jvm.dll";
+  CreateDirectoryA((noEntry + "\\bin\\client").c_str(), nullptr);
+  CopyFileA((runtimeDir + "planted\\ltrdep.dll").c_str(), noEntryLibrary.c_str(), FALSE);
+  CHECK(!LoadDLL(testContext(), noEntry.c_str(), false, nullptr));
+  CHECK(GetModuleHandleA(noEntryLibrary.c_str()) == nullptr);
   RuntimeMessage message;
   CHECK(!LoadDLL(testContext(), noLibrary.c_str(), false, &message));
   CHECK(message.record == 1020 && message.hasArgument && std::string(message.argument) == noLibrary);
