@@ -17,3 +17,7 @@ enum ExtractResult { kExtracted = 0, kReadFailed = 1, kWriteFailed = 2, kStopped
 // directory is gone, or one that ends the launch at once (no temporary
 // root, a directory or file that cannot be created, a short read).
 bool extractIncludedFiles(LaunchContext& context);
+
+// Copies size bytes of source into the file handle target, unscrambled on
+// the way when descramble; a read or write that fails ends the copy.
+ExtractResult copyFileData(MediaHandle source, void* target, int64_t size, bool descramble);

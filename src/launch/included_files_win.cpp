@@ -69,7 +69,7 @@ bool createWorkDirectory(LaunchContext& context) {
 
 }  // namespace
 
-static ExtractResult copyFileData(MediaHandle source, void* target, int64_t size, bool descramble) {
+ExtractResult copyFileData(MediaHandle source, void* target, int64_t size, bool descramble) {
   if (size <= 0) return kExtracted;
   // Extraction runs on one thread only.
   alignas(8) static uint8_t buffer[kCopyPiece];
@@ -86,7 +86,10 @@ static ExtractResult copyFileData(MediaHandle source, void* target, int64_t size
     DWORD done = 0;
     while (done < bytesRead) {
       DWORD written = 0;
-      if (!WriteFile(static_cast<HANDLE>(target), buffer + done, bytesRead - done, &written, nullptr)) {
+      // A write that reports success without taking a byte would be tried
+      // for ever: it fails as any other write.
+      if (!WriteFile(static_cast<HANDLE>(target), buffer + done, bytesRead - done, &written, nullptr) ||
+          written == 0) {
         logError("WriteFile failed %d %d", static_cast<int>(bytesRead - done), static_cast<int>(GetLastError()));
         return kWriteFailed;
       }

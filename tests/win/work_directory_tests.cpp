@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "core/log.h"
 #include "launch/cleanup.h"
+#include "launch/included_files.h"
 #include "core/paths.h"
 #include "launch/temp_directory.h"
 #include "platform/private_directory_win.h"
@@ -137,6 +138,34 @@ static void testPrivateDirectory(const char* root) {
   CHECK(RemoveDirectoryA(path));
 }
 
+// A target that takes nothing while reporting success (a full pipe that
+// does not wait) ends the copy as a failed write instead of looping.
+static void testWriteThatTakesNothing(const char* root) {
+  Text source;
+  join(source, root, "copy_source.bin");
+  makeFile(root, "copy_source.bin");
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  CHECK(CreatePipe(&read, &write, nullptr, 16));
+  DWORD mode = PIPE_NOWAIT;
+  SetNamedPipeHandleState(write, &mode, nullptr, nullptr);
+  static char fill[1 << 16];
+  DWORD written = 1;
+  // A pipe that does not wait takes a write whole or not at all: large
+  // writes first, then single bytes, until it takes nothing.
+  for (DWORD size = sizeof fill; size > 0; size /= 2) {
+    written = 1;
+    for (int i = 0; i < 100000 && written != 0; ++i) WriteFile(write, fill, size, &written, nullptr);
+  }
+  CHECK(written == 0);
+  HANDLE in = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  CHECK(copyFileData(in, write, 4, false) == kWriteFailed);
+  CloseHandle(in);
+  CloseHandle(read);
+  CloseHandle(write);
+  DeleteFileA(source);
+}
+
 int main() {
   Text root;
   bool shared = true;
@@ -147,5 +176,6 @@ int main() {
   testNothingForRelativeOrEmpty();
   testTemporaryNames(root);
   testPrivateDirectory(root);
+  testWriteThatTakesNothing(root);
   return checkSummary("work_directory_tests");
 }
