@@ -1,9 +1,11 @@
 #include "launch/download_win.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include "core/download_status.h"
 #include "core/log.h"
+#include "core/path_builder.h"
 #include "core/record_ids.h"
 #include "core/text.h"
 #include "platform/critical_section_win.h"
@@ -23,6 +25,8 @@ struct PartialFile {
   bool canceled = false;
   FILE* file = nullptr;
   Text path;
+  // The file's name, as the log shows it.
+  const char* name = path;
 };
 PartialFile part;
 
@@ -84,13 +88,13 @@ bool finishFile(const char* destination) {
   FILE* file = part.file;
   part.file = nullptr;
   if (fclose(file) != 0) {
-    logError("writing the destination file %s failed on closing", part.path);
+    logError("writing the destination file %s failed on closing", part.name);
     DeleteFileA(part.path);
     return false;
   }
   DeleteFileA(destination);
   if (!MoveFileA(part.path, destination)) {
-    logError("renaming %s failed with error code %d", part.path, static_cast<int>(GetLastError()));
+    logError("renaming %s failed with error code %d", part.name, static_cast<int>(GetLastError()));
     DeleteFileA(part.path);
     return false;
   }
@@ -114,10 +118,12 @@ bool receiveFile(const InternetFunctions& internet, const ConfigTables& config, 
     Locked locked(part.guard);
     copyText(part.path, sizeof part.path, destination);
     appendText(part.path, sizeof part.path, ".part");
+    const char* slash = strrchr(part.path, '\\');
+    part.name = slash ? slash + 1 : part.path;
     if (part.canceled) return false;
     part.file = fopen(part.path, "wb");
     if (!part.file) {
-      logError("opening the destination file %s failed with error code %d", part.path,
+      logError("opening the destination file %s failed with error code %d", part.name,
                static_cast<int>(GetLastError()));
       return false;
     }
@@ -142,7 +148,7 @@ bool receiveFile(const InternetFunctions& internet, const ConfigTables& config, 
       else if (got == 0)
         logError("The connection closed after %lu of %lu bytes", received, length);
       else if (fwrite(buffer, 1, got, part.file) != got)
-        logError("writing the destination file %s failed with error code %d", part.path,
+        logError("writing the destination file %s failed with error code %d", part.name,
                  static_cast<int>(GetLastError()));
       else
         failed = false;
@@ -230,7 +236,7 @@ void cancelDownload() {
   part.canceled = true;
   if (part.file) {
     dropFile();
-    logMessage("Download canceled, %s deleted", part.path);
+    logMessage("Download canceled, %s deleted", part.name);
   } else {
     logMessage("Download canceled");
   }
@@ -249,7 +255,11 @@ bool downloadRuntime(LaunchContext& context, const Progress* progress, const cha
   }
   InternetFunctions internet;
   if (!loadInternetFunctions(&internet)) return fail(context.failure, FailureKind::internetInit);
-  if (!downloadFile(internet, context.config, progress, location, "jre.tar.gz"))
+  // Into the work directory by its full path, wherever the current directory is.
+  Text destination;
+  if (!PathBuilder(destination).add(context.workDirectory).join("jre.tar.gz").whole())
+    return fail(context.failure, FailureKind::downloadFailed);
+  if (!downloadFile(internet, context.config, progress, location, destination))
     return fail(context.failure, isCanceled() ? FailureKind::canceled : FailureKind::downloadFailed);
   progressStatus(progress, nullptr);
   return true;

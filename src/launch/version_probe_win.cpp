@@ -20,6 +20,7 @@ namespace {
 const char kCacheKey[] = "SOFTWARE\\orlinde\\lantor\\jvms\\";
 constexpr DWORD kVersionTimeout = 60000;
 constexpr DWORD kStillActive = 259;
+constexpr DWORD kTerminationWait = 10000;
 
 void cacheKeyName(Text& key, const char* javaExe) {
   copyText(key, sizeof key, kCacheKey);
@@ -101,6 +102,8 @@ static bool runJavaVersion(const char* javaExe, uint64_t lastWriteTime, Text& ve
   if (code == kStillActive) {
     logMessage("Terminating process");
     TerminateProcess(child.process.get(), 1);
+    // Ending takes a moment; until then the child still holds the capture file.
+    WaitForSingleObject(child.process.get(), kTerminationWait);
   } else if (code != 0) {
     writeVersionCache(javaExe, lastWriteTime, "1.0.0");
   }

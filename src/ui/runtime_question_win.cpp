@@ -102,7 +102,8 @@ bool chooseJavaExecutable(LaunchContext& context, HWND owner) {
   chooser.lpstrFile = file;
   chooser.nMaxFile = sizeof question.chosen;
   chooser.lpstrTitle = title;
-  chooser.Flags = OFN_FILEMUSTEXIST;
+  // The current directory stays the work directory, where a download goes.
+  chooser.Flags = OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
   if (!open(&chooser)) return false;
   logMessage("Chosen java executable: %s", file);
   // The filter only suggests: a typed name can be anything.

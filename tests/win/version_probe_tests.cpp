@@ -2,7 +2,9 @@
 // laid out here, with the per-user cache in the registry, under Wine.
 #include <windows.h>
 #include <stdio.h>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "check.h"
 #include "test_files.h"
@@ -43,6 +45,22 @@ static std::string cacheKey(const std::string& javaExe) {
   for (size_t i = 30; i < key.size(); ++i)
     if (key[i] == '\\') key[i] = '/';
   return key;
+}
+
+// The launcher's temporary files in the temporary directory, sorted.
+static std::vector<std::string> captureFiles() {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((std::string(temp) + "ltr*.tmp").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 static void setLauncherType(const char* type) { installRecords({{107, type}}); }
@@ -164,7 +182,9 @@ int main(int, char** argv) {
   if (sizeof(void*) == 8) {
     std::string silent = runtime("jre silent", "versionSeconds=75");
     RegDeleteTreeA(HKEY_CURRENT_USER, cacheKey(silent).c_str());
+    std::vector<std::string> before = captureFiles();
     CHECK(!check(silent, ""));
+    CHECK(captureFiles() == before);
     CHECK(has(logSince(), "Exit Code 259\r\nTerminating process\r\ncouldn't get version\r\n"));
     CHECK(RegOpenKeyExA(HKEY_CURRENT_USER, cacheKey(silent).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS);
   }
