@@ -1,6 +1,7 @@
 #include "launch/cleanup.h"
 
 #include <windows.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "core/log.h"
@@ -29,4 +30,48 @@ void emptyDirectory(const char* directory) {
       DeleteFileA(full);
     }
   } while (FindNextFileA(search.get(), &found));
+}
+
+namespace {
+
+constexpr int kMaxTreeDepth = 64;
+
+// A level's paths live on the heap: a runtime tree is deep.
+struct Level {
+  Text pattern;
+  Text full;
+  WIN32_FIND_DATAA found;
+};
+
+void removeBelow(const char* directory, int depth) {
+  if (depth > kMaxTreeDepth) return;
+  Level* level = static_cast<Level*>(malloc(sizeof(Level)));
+  if (!level) return;
+  FindHandle search;
+  if (PathBuilder(level->pattern).add(directory).join("*").whole())
+    *search.receive() = FindFirstFileA(level->pattern, &level->found);
+  if (search.valid()) {
+    do {
+      const WIN32_FIND_DATAA& found = level->found;
+      if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
+      if (!PathBuilder(level->full).add(directory).join(found.cFileName).whole()) continue;
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(level->full, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(level->full);
+        continue;
+      }
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) removeBelow(level->full, depth + 1);
+      RemoveDirectoryA(level->full);
+    } while (FindNextFileA(search.get(), &level->found));
+  }
+  search.close();
+  free(level);
+}
+
+}  // namespace
+
+void removeDirectoryTree(const char* directory) {
+  if (directory[0] == 0) return;
+  removeBelow(directory, 0);
+  RemoveDirectoryA(directory);
 }

@@ -35,12 +35,17 @@ void descrambleBytes(uint8_t* bytes, DWORD count) {
   for (; i < count; ++i) bytes[i] ^= kScrambleMask;
 }
 
-// The extraction's own failures empty and remove the work directory.
-bool failExtraction(LaunchContext& context, const char* target, ExtractResult result) {
-  if (result == kStopped) return false;
-  logError("Failed to extract %s", target);
+void removeWorkDirectory(LaunchContext& context) {
   emptyDirectory(context.workDirectory);
   RemoveDirectoryA(context.workDirectory);
+}
+
+// A failed extraction empties and removes the work directory, also when
+// the failure ends the launch at once: nothing half-filled stays behind.
+bool failExtraction(LaunchContext& context, const char* target, ExtractResult result) {
+  if (result != kStopped) logError("Failed to extract %s", target);
+  removeWorkDirectory(context);
+  if (result == kStopped) return false;
   return fail(context.failure, result == kWriteFailed ? FailureKind::extractionWrite : FailureKind::extractionRead);
 }
 
@@ -64,6 +69,7 @@ bool createWorkDirectory(LaunchContext& context) {
   logMessage("Temp dir: %s", work);
   if (sharedRoot) logMessage("Work directory for the current user only");
   bool created = sharedRoot ? createPrivateDirectory(work) : CreateDirectoryA(work, nullptr) != FALSE;
+  context.workDirectoryMade = created;
   return created || failInternal(context.failure, InternalError::workDirectory);
 }
 
@@ -154,7 +160,12 @@ bool extractIncludedFiles(LaunchContext& context) {
       }
       // A target that does not fit would be another file than the one
       // meant: it cannot be created, as a path too long for the system.
-      if (!path.whole()) return failInternal(context.failure, InternalError::includedFile);
+      if (!path.whole()) {
+        failInternal(context.failure, InternalError::includedFile);
+        return failExtraction(context, target, kStopped);
+      }
+      // Canceled meanwhile: the rest is not extracted.
+      if (context.canceled) return fail(context.failure, FailureKind::canceled);
       ExtractResult result = extractIncludedFile(media.get(), target, context.failure);
       if (result != kExtracted) return failExtraction(context, target, result);
       ++i;

@@ -43,6 +43,8 @@ struct LaunchContext {
   // The work directory the included files went to ("" when none were
   // extracted), or the current directory in a language restart.
   Text workDirectory;
+  // The extraction made the work directory (it is not a directory that was there).
+  bool workDirectoryMade = false;
   // The chosen runtime's home: its java executable's directory and "..".
   Text jvmHome;
   // The media file offset just behind the included files.
@@ -59,6 +61,9 @@ struct LaunchContext {
   // The user canceled the progress window: the thread still at work
   // stops at its next step and changes nothing more.
   std::atomic<bool> canceled{false};
+  // The virtual machine is about to be created: from here on the Java side
+  // owns the thread, and a cancel no longer waits for it.
+  std::atomic<bool> launching{false};
   Failure failure;
 };
 

@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/paths.h"
 #include "core/record_ids.h"
+#include "launch/cleanup.h"
 #include "launch/included_files.h"
 #include "launch/included_runtime.h"
 #include "launch/install_marker.h"
@@ -16,6 +17,20 @@
 #include "launch/search_sequence.h"
 
 namespace {
+
+// A canceled launch leaves nothing behind: the work directory it made goes
+// with everything in it (the current directory moves out of it first).
+void removeWorkDirectory(LaunchContext& context) {
+  if (!context.workDirectoryMade) return;
+  Text root;
+  fullPath(root, "", true);
+  SetCurrentDirectoryA(root);
+  logMessage("Removing %s", context.workDirectory);
+  removeDirectoryTree(context.workDirectory);
+}
+
+// The work stops at the next step once the user canceled.
+bool goOn(LaunchContext& context) { return !context.canceled || fail(context.failure, FailureKind::canceled); }
 
 void enterWorkDirectory(const LaunchContext& context) {
   if (_chdir(context.workDirectory) != 0) logError("Could not change working dir to %s", context.workDirectory);
@@ -64,6 +79,7 @@ bool obtainRuntime(LaunchContext& context, const PipelineHooks* hooks) {
   if (stopped(context)) return false;
   if (!answered || (!context.runtimeAvailable && !context.createJavaVM)) {
     logError("No JRE selected");
+    if (context.canceled) removeWorkDirectory(context);
     return fail(context.failure, FailureKind::noRuntimeSelected);
   }
   return true;
@@ -99,7 +115,7 @@ bool startJava(LaunchContext& context) {
 
 }  // namespace
 
-bool runLaunchPipeline(LaunchContext& context, const Progress* progress, const PipelineHooks* hooks) {
+static bool runSteps(LaunchContext& context, const Progress* progress, const PipelineHooks* hooks) {
   logMessage("Starting work");
   progressPosition(progress, 1);
 
@@ -113,12 +129,22 @@ bool runLaunchPipeline(LaunchContext& context, const Progress* progress, const P
   currentDirectory(current);
   logMessage("Current working dir: %s", current);
 
+  if (!goOn(context)) return false;
   findIncludedRuntime(context);
   if (!context.runtimeAvailable && !obtainRuntime(context, hooks)) return false;
+  if (!goOn(context)) return false;
   enterWorkDirectory(context);
-  if (!prepareRuntime(context, progress)) return false;
+  if (!prepareRuntime(context, progress) || !goOn(context)) return false;
 
   if (hooks && hooks->watchForJavaWindow) hooks->watchForJavaWindow(hooks->target, context);
   setInstallStarted(context, true);
+  if (!goOn(context)) return false;
+  context.launching = true;
   return startJava(context);
+}
+
+bool runLaunchPipeline(LaunchContext& context, const Progress* progress, const PipelineHooks* hooks) {
+  if (runSteps(context, progress, hooks)) return true;
+  if (context.failure.kind == FailureKind::canceled) removeWorkDirectory(context);
+  return false;
 }

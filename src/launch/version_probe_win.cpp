@@ -73,7 +73,18 @@ static void writeVersionCache(const char* javaExe, uint64_t lastWriteTime, const
                  static_cast<DWORD>(strlen(version)));
 }
 
-static bool runJavaVersion(const char* javaExe, uint64_t lastWriteTime, Text& version, Failure& failure) {
+// Waits for the child up to the time-out; false at once when the user cancels.
+static bool waitUnlessCanceled(HANDLE process, const LaunchContext& context) {
+  constexpr DWORD kSlice = 100;
+  for (DWORD waited = 0; waited < kVersionTimeout; waited += kSlice) {
+    if (context.canceled) return false;
+    if (WaitForSingleObject(process, kSlice) != WAIT_TIMEOUT) return true;
+  }
+  return true;
+}
+
+static bool runJavaVersion(const char* javaExe, uint64_t lastWriteTime, Text& version, LaunchContext& context) {
+  Failure& failure = context.failure;
   Text commandLine;
   if (!PathBuilder(commandLine).add("\"").add(javaExe).add("\" -version").whole()) {
     logMessage("Could not create process %s (the command line is too long)", commandLine);
@@ -95,7 +106,14 @@ static bool runJavaVersion(const char* javaExe, uint64_t lastWriteTime, Text& ve
     DeleteFileA(capture);
     return false;
   }
-  WaitForSingleObject(child.process.get(), kVersionTimeout);
+  if (!waitUnlessCanceled(child.process.get(), context)) {
+    TerminateProcess(child.process.get(), 1);
+    WaitForSingleObject(child.process.get(), kTerminationWait);
+    child.process.close();
+    output.close();
+    DeleteFileA(capture);
+    return fail(failure, FailureKind::canceled);
+  }
   DWORD code = 0;
   GetExitCodeProcess(child.process.get(), &code);
   logMessage("Exit Code %d", static_cast<int>(code));
@@ -144,7 +162,7 @@ bool checkJavaExe(LaunchContext& context, Text& javaExe, Text& version, const ch
     } else if (useCache && readVersionCache(javaExe, lastWriteTime, version)) {
       logMessage("got version from registry %s", version);
       result = versionAcceptable(version, min, max, prerelease);
-    } else if (runJavaVersion(javaExe, lastWriteTime, version, context.failure)) {
+    } else if (runJavaVersion(javaExe, lastWriteTime, version, context)) {
       logMessage("got version from execution %s", version);
       writeVersionCache(javaExe, lastWriteTime, version);
       result = versionAcceptable(version, min, max, prerelease);

@@ -27,8 +27,14 @@ struct WindowSession {
   LaunchContext* context;
   WindowWork work;
   HWND window;
+  KernelHandle thread;
 };
 WindowSession session;
+
+// After Cancel the work stops at its next step; a step takes moments, so
+// the process does not end under it, unless the Java side already took
+// over the thread or the step hangs.
+constexpr DWORD kCancelWait = 10000;
 
 struct Pace {
   HWND window;
@@ -88,7 +94,12 @@ void initialise(HWND window) {
   setWindowRecord(config, window, kRecord_caption);
   setDlgItemRecord(config, window, IDCANCEL, kRecord_labelCancel);
   session.window = window;
-  startWindowThread(runWork, nullptr, false);
+  *session.thread.receive() = CreateThread(nullptr, 0, runWork, nullptr, 0, nullptr);
+  // Without its work the window would wait for nothing.
+  if (!session.thread.valid()) {
+    logError("Could not start the progress window's work (error %lu)", GetLastError());
+    EndDialog(window, -1);
+  }
 }
 
 INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
@@ -116,6 +127,12 @@ INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LP
   }
 }
 
+void waitForCanceledWork(const LaunchContext& context) {
+  DWORD started = GetTickCount();
+  while (!context.launching && GetTickCount() - started < kCancelWait)
+    if (WaitForSingleObject(session.thread.get(), 50) != WAIT_TIMEOUT) return;
+}
+
 }  // namespace
 
 void registerDialogClass() {
@@ -132,10 +149,13 @@ void registerDialogClass() {
 }
 
 INT_PTR runProgressWindow(LaunchContext& context, WindowWork work) {
-  session = WindowSession{&context, work, nullptr};
+  session.context = &context;
+  session.work = work;
+  session.window = nullptr;
   INT_PTR result =
       DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgressDialog), nullptr, progressDialogProc, 0);
   if (result == -1) logError("Could not show the progress window (error %lu)", GetLastError());
+  if (result > 0 && session.thread.valid()) waitForCanceledWork(context);
   return result;
 }
 
