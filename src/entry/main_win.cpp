@@ -50,10 +50,10 @@ void requestRestart() {
   ExitWindowsEx(EWX_REBOOT, 0);
 }
 
-bool scanCommandLine(LaunchContext& launch) {
+bool scanCommandLine(LaunchContext& launch, bool consoleAttached) {
   ArgumentList arguments;
   if (!splitArguments(commandLine(), &arguments, launch.failure)) return false;
-  bool scanned = scanSwitches(launch, arguments);
+  bool scanned = scanSwitches(launch, arguments, consoleAttached);
   freeArgumentList(&arguments);
   return scanned;
 }
@@ -65,13 +65,13 @@ bool startUp(LaunchContext& launch, const char* tail) {
     launch.modes.languageRestart = true;
     launch.modes.quiet = true;
   }
-  applyQuietSwitchesEarly(launch, commandLine());
+  bool consoleAttached = applyEarlySwitches(launch, commandLine());
   InitCommonControls();
   if (!loadConfiguration(launch)) return false;
   determineLauncherKind(launch);
   setNativeLibraryPath(launch);
   if (!launch.modes.languageRestart) enterConfiguredWorkingDirectory(launch);
-  if (!scanCommandLine(launch)) return false;
+  if (!scanCommandLine(launch, consoleAttached)) return false;
   if (!launch.modes.languageRestart && !checkSingleInstance(launch)) return false;
   logMessage("Init done");
   if (!launch.modes.quiet && isInstallStarted() && askAboutUnfinishedRun(launch)) launch.modes.manual = true;

@@ -1,5 +1,6 @@
 #include "entry/switches.h"
 
+#include "core/log.h"
 #include "launch/process_environment.h"
 
 namespace {
@@ -14,24 +15,34 @@ bool is(const char16_t* argument, const char16_t* name) {
 
 }  // namespace
 
-void applyQuietSwitchesEarly(LaunchContext& context, const char16_t* commandLine) {
+bool applyEarlySwitches(LaunchContext& context, const char16_t* commandLine) {
   ArgumentList arguments;
   splitArgumentTokens(commandLine, &arguments);
-  for (int i = 0; i < arguments.count; ++i)
-    if (is(arguments.items[i], u"-q") || is(arguments.items[i], u"-c")) context.guiErrors = false;
+  bool console = false;
+  for (int i = 0; i < arguments.count; ++i) {
+    const char16_t* a = arguments.items[i];
+    if (is(a, u"-q") || is(a, u"-c")) context.guiErrors = false;
+    console = console || is(a, u"-c") || is(a, u"-console");
+  }
   freeArgumentList(&arguments);
+  if (!console) return false;
+  bool attached = attachConsole();
+  if (attached)
+    logMessage("Console attached");
+  else
+    logError("No console to be had");
+  return attached;
 }
 
-bool scanSwitches(LaunchContext& context, const ArgumentList& arguments) {
+bool scanSwitches(LaunchContext& context, const ArgumentList& arguments, bool consoleAttached) {
   RunModes& modes = context.modes;
-  bool consoleAttached = false;
   for (int i = 0; i < arguments.count; ++i) {
     const char16_t* a = arguments.items[i];
     if (is(a, u"-q")) {
       modes.quiet = true;
       context.guiErrors = false;
     } else if (is(a, u"-console")) {
-      consoleAttached = attachConsole();
+      if (!consoleAttached) consoleAttached = attachConsole();
     } else if (is(a, u"-c")) {
       modes.quiet = true;
       context.guiErrors = false;

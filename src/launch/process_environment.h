@@ -11,5 +11,10 @@ void determineLauncherKind(LaunchContext& context);
 
 void setNativeLibraryPath(const LaunchContext& context);
 
-// True when the process has a console afterwards: the parent's, or a new one.
+// True when the process has a console afterwards: the parent's, or a new
+// one. The standard streams that went nowhere go to it; a stream redirected
+// to a file or a pipe stays as it is.
 bool attachConsole();
+
+// Whether a standard handle leads somewhere: a file, a pipe, a device.
+bool streamIsBound(void* handle);

@@ -1,6 +1,8 @@
 #include "launch/process_environment.h"
 
 #include <windows.h>
+#include <io.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -32,7 +34,13 @@ void setNativeLibraryPath(const LaunchContext& context) {
   free(value);
 }
 
-bool attachConsole() {
+bool streamIsBound(void* handle) {
+  return handle && handle != INVALID_HANDLE_VALUE && GetFileType(static_cast<HANDLE>(handle)) != FILE_TYPE_UNKNOWN;
+}
+
+namespace {
+
+bool attachOrAllocate() {
   typedef BOOL(WINAPI * AttachFunction)(DWORD);
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
   if (kernel) {
@@ -41,4 +49,23 @@ bool attachConsole() {
     if (attach && attach(ATTACH_PARENT_PROCESS)) return true;
   }
   return AllocConsole() != FALSE;
+}
+
+// The C runtime bound its streams at start, when a GUI program had no
+// console: a stream that went nowhere now goes to the console.
+void bindToConsole(FILE* stream, DWORD which) {
+  if (!freopen("CONOUT$", "w", stream)) return;
+  SetStdHandle(which, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))));
+}
+
+}  // namespace
+
+bool attachConsole() {
+  // A stream redirected to a file or a pipe stays where it goes.
+  bool output = streamIsBound(GetStdHandle(STD_OUTPUT_HANDLE));
+  bool error = streamIsBound(GetStdHandle(STD_ERROR_HANDLE));
+  if (!attachOrAllocate()) return false;
+  if (!output) bindToConsole(stdout, STD_OUTPUT_HANDLE);
+  if (!error) bindToConsole(stderr, STD_ERROR_HANDLE);
+  return true;
 }

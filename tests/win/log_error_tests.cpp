@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/configuration.h"
 #include "launch/launch_context.h"
+#include "launch/process_environment.h"
 #include "ui/error_display_win.h"
 
 static const int kThreads = 8;
@@ -108,7 +109,30 @@ static void testErrorTexts() {
   CHECK_TEXT(shown.c_str(), streamed("wide \xe9 ?" + logHint() + "\n").c_str());
 }
 
+// Which standard streams a console takes over: those that lead nowhere,
+// never one redirected to a file or a pipe.
+static void testStreamsABoundConsoleKeeps() {
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  CHECK(CreatePipe(&read, &write, nullptr, 0));
+  CHECK(streamIsBound(write));
+  char path[MAX_PATH];
+  GetTempPathA(MAX_PATH, path);
+  strcat(path, "bound_stream.txt");
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  CHECK(streamIsBound(file));
+  HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  CHECK(streamIsBound(nul));
+  CHECK(!streamIsBound(nullptr));
+  CHECK(!streamIsBound(INVALID_HANDLE_VALUE));
+  CloseHandle(file);
+  CloseHandle(nul);
+  CloseHandle(read);
+  CloseHandle(write);
+}
+
 int main() {
+  testStreamsABoundConsoleKeeps();
   testConcurrentLogging();
   testErrorTexts();
   return checkSummary("log_error_tests");
