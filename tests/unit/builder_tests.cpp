@@ -16,6 +16,7 @@
 #include "builder/command_line.h"
 #include "builder/inspect.h"
 #include "builder/inspect_report.h"
+#include "builder/payload_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -264,6 +265,18 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"UnknownCodePage", R"({"codePage": 4242})",
                 "code page 4242 is not supported (iconv knows no \"CP4242\")"}),
     [](const testing::TestParamInfo<Refusal>& info) { return info.param.label; });
+
+TEST(BuilderBuild, IncludedFilesMustEndWithinTheLaunchersPositions) {
+  EXPECT_NO_THROW(checkIncludedFilesEnd(kIncludedFilesLimit));
+  EXPECT_THROW(checkIncludedFilesEnd(kIncludedFilesLimit + 1), BuilderError);
+  // A file of 2 GiB (sparse: nothing is written) is refused before any output.
+  Workspace w;
+  std::ofstream(w.dir / "in/huge.bin").close();
+  fs::resize_file(w.dir / "in/huge.bin", uint64_t{1} << 31);
+  std::string error = buildError(w.request(R"({"files": ["in/a.jar", "in/huge.bin"]})"));
+  EXPECT_NE(error.find("beyond the launcher's limit of 2147483647"), std::string::npos) << error;
+  EXPECT_TRUE(entries(w.dir / "out").empty());
+}
 
 TEST(BuilderBuild, FailedRenameRemovesTheTemporaryFile) {
   Workspace w;

@@ -18,7 +18,9 @@ void buildLauncher(const BuildRequest& request) {
   checkStub(stub, stubPath);
   std::vector<uint8_t> records = encodeRecords(manifest);
   // Every input is refused before the output is started, not halfway.
-  for (const IncludedFile& file : manifest.files) InputFile(file.path, "included file");
+  int64_t end = static_cast<int64_t>(stub.size() + records.size());
+  for (const IncludedFile& file : manifest.files) end += 8 + InputFile(file.path, "included file").size();
+  checkIncludedFilesEnd(end);
   if (!manifest.javaBlock.empty()) InputFile(manifest.javaBlock, "Java-side block");
 
   OutputFile out(request.outputPath);

@@ -81,6 +81,13 @@ std::vector<uint8_t> encodeRecords(const Manifest& manifest) {
   return out;
 }
 
+void checkIncludedFilesEnd(int64_t end) {
+  if (end > kIncludedFilesLimit)
+    throw BuilderError("the included files would end at byte " + std::to_string(end) +
+                       ", beyond the launcher's limit of " + std::to_string(kIncludedFilesLimit) +
+                       " (a Java-side block may lie beyond it)");
+}
+
 void writeIncludedFile(OutputFile& out, const std::string& path) {
   InputFile in(path, "included file");
   std::vector<uint8_t> size;

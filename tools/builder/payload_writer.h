@@ -14,6 +14,12 @@
 // whose text has no form in the target encoding.
 std::vector<uint8_t> encodeRecords(const Manifest& manifest);
 
+// The launcher reads the media file up to the end of the included files
+// with 32-bit signed positions (and hands the last one to the Java side as
+// one): an installer whose included files end beyond that is refused.
+constexpr int64_t kIncludedFilesLimit = INT32_MAX;
+void checkIncludedFilesEnd(int64_t end);
+
 // The size of the file, then its data scrambled.
 void writeIncludedFile(OutputFile& out, const std::string& path);
 
