@@ -144,18 +144,22 @@ bool extractIncludedFiles(LaunchContext& context) {
   mediaSeek(media.get(), context.config.includedFilesPosition);
   if (!createWorkDirectory(context)) return false;
 
-  Text names;
-  configString(context.config, kRecord_includedFileNames, names, sizeof names);
-  char* cursor = names;
-  for (int i = 0; i < count && *cursor;) {
-    char* end = strchr(cursor, ';');
-    if (end) *end = 0;
-    if (*cursor) {
+  // The names are read from the record as stored, however long: a name
+  // list cut short would extract files under the wrong names.
+  const char* names = findConfigString(context.config, kRecord_includedFileNames);
+  const char* cursor = names ? names : "";
+  int extracted = 0;
+  while (extracted < count && *cursor) {
+    size_t length = strcspn(cursor, ";");
+    if (length > 0) {
+      Text name;
+      bool whole = length < sizeof name;
+      copyText(name, whole ? length + 1 : sizeof name, cursor);
       Text target;
       PathBuilder path(target);
-      path.add(context.workDirectory).add("\\").add(cursor);
-      if (!isSafeIncludedFileName(cursor)) {
-        logError("Refused included file name \"%s\"", cursor);
+      path.add(context.workDirectory).add("\\").add(name);
+      if (!whole || !isSafeIncludedFileName(name)) {
+        logError("Refused included file name \"%s\"", name);
         return failExtraction(context, target, kReadFailed);
       }
       // A target that does not fit would be another file than the one
@@ -168,10 +172,15 @@ bool extractIncludedFiles(LaunchContext& context) {
       if (context.canceled) return fail(context.failure, FailureKind::canceled);
       ExtractResult result = extractIncludedFile(media.get(), target, context.failure);
       if (result != kExtracted) return failExtraction(context, target, result);
-      ++i;
+      ++extracted;
     }
-    if (!end) break;
-    cursor = end + 1;
+    cursor += length;
+    if (*cursor == ';') ++cursor;
+  }
+  if (extracted < count) {
+    logError("The installer names %d of its %d included files", extracted, count);
+    removeWorkDirectory(context);
+    return fail(context.failure, FailureKind::extractionRead);
   }
   context.unextractedPosition = mediaPosition(media.get());
   logMessage("extracting files done");

@@ -278,6 +278,27 @@ TEST(BuilderBuild, IncludedFilesMustEndWithinTheLaunchersPositions) {
   EXPECT_TRUE(entries(w.dir / "out").empty());
 }
 
+TEST(BuilderBuild, RecordsAreWhatTheLauncherReadsWhole) {
+  Workspace w;
+  auto manifest = [](const std::string& list, size_t length) {
+    return "{\"" + list + "\": {\"" + (list == "records" ? "mainClass" : "caption") + "\": \"" +
+           std::string(length, 'x') + "\"}}";
+  };
+  EXPECT_EQ(buildError(w.request(manifest("records", 8191))), "no error");
+  EXPECT_EQ(buildError(w.request(manifest("records", 8192))),
+            "record 122 (mainClass) holds 8192 bytes; the launcher reads at most 8191");
+  EXPECT_EQ(buildError(w.request(manifest("wideRecords", 8192))),
+            "wide record 20013 (caption) holds 8192 UTF-16 units; the launcher reads at most 8191");
+  // The name list the builder writes is read whole, however many files there are.
+  std::string files;
+  for (int i = 0; i < 400; ++i) {
+    std::string name = "file_with_a_long_name_" + std::to_string(1000 + i) + ".txt";
+    writeText(w.dir.path() / "in" / name, "x");
+    files += std::string(i ? "," : "") + "\"in/" + name + "\"";
+  }
+  EXPECT_EQ(buildError(w.request("{\"files\": [" + files + "]}")), "no error");
+}
+
 TEST(BuilderBuild, FailedRenameRemovesTheTemporaryFile) {
   Workspace w;
   BuildRequest request = w.request(R"({"files": ["in/a.jar"]})");

@@ -156,7 +156,8 @@ class Runner:
     @staticmethod
     def damage(installer, damage):
         """Patches the built file: bytes at payload or included-files offsets,
-        8-bit record texts rewritten in place, then a cut."""
+        8-bit record texts rewritten in place or replaced by texts of another
+        length, then a cut."""
         if not damage:
             return
         with open(installer, "rb") as f:
@@ -181,6 +182,19 @@ class Runner:
                     break
             else:
                 raise Failure(f"no record {record_id} to rewrite")
+        for record_id, text in damage.get("recordTextOfAnyLength", {}).items():
+            # Stored as an older builder could: the text and its length are
+            # replaced, and what follows moves along.
+            fields, _ = payload.configuration_fields(data)
+            for id_field, length_field, text_field in zip(fields[2::3], fields[3::3], fields[4::3]):
+                if struct.unpack_from("<i", data, id_field.offset)[0] == int(record_id) and \
+                        text_field.read == "readString":
+                    encoded = text.encode(ANSI)
+                    data[text_field.offset:text_field.offset + text_field.size] = encoded
+                    struct.pack_into("<i", data, length_field.offset, len(encoded))
+                    break
+            else:
+                raise Failure(f"no record {record_id} to replace")
         if "truncatePayloadAt" in damage:
             data = data[:start + damage["truncatePayloadAt"]]
         if "truncateIncludedAt" in damage:

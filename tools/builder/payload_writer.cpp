@@ -8,6 +8,7 @@
 #include "builder/record_names.h"
 #include "core/payload_format.h"
 #include "core/record_ids.h"
+#include "core/text.h"
 
 namespace {
 
@@ -38,6 +39,14 @@ std::string converted(const std::string& what, Convert convert) {
   }
 }
 
+// The launcher reads a record into a buffer of kTextCapacity units: a
+// longer text would arrive cut. The name list is read whole.
+void checkReadWhole(const std::string& what, size_t length, const char* unit) {
+  if (length > kTextCapacity - 1)
+    throw BuilderError(what + " holds " + std::to_string(length) + " " + unit + "; the launcher reads at most " +
+                       std::to_string(kTextCapacity - 1));
+}
+
 // Copies in pieces: included files may be a whole Java runtime.
 template <typename Transform>
 void copyFile(OutputFile& out, InputFile& in, Transform transform) {
@@ -57,9 +66,11 @@ void copyFile(OutputFile& out, InputFile& in, Transform transform) {
 std::vector<uint8_t> encodeRecords(const Manifest& manifest) {
   requireCodePage(manifest.codePage);
   std::vector<EncodedRecord> records;
-  for (const TextRecord& record : manifest.records)
+  for (const TextRecord& record : manifest.records) {
     records.push_back({record.id, converted(describeRecord(RecordKind::eightBit, record.id),
                                             [&] { return utf8ToCodePage(record.text, manifest.codePage); })});
+    checkReadWhole(describeRecord(RecordKind::eightBit, record.id), records.back().bytes.size(), "bytes");
+  }
   std::string names;
   for (const IncludedFile& file : manifest.files)
     names += converted("included file name \"" + file.name + "\"",
@@ -70,9 +81,11 @@ std::vector<uint8_t> encodeRecords(const Manifest& manifest) {
                    [](const EncodedRecord& a, const EncodedRecord& b) { return a.id < b.id; });
 
   std::vector<EncodedRecord> wideRecords;
-  for (const TextRecord& record : manifest.wideRecords)
+  for (const TextRecord& record : manifest.wideRecords) {
     wideRecords.push_back({record.id, converted(describeRecord(RecordKind::wide, record.id),
                                                 [&] { return utf8ToUtf16le(record.text); })});
+    checkReadWhole(describeRecord(RecordKind::wide, record.id), wideRecords.back().bytes.size() / 2, "UTF-16 units");
+  }
 
   std::vector<uint8_t> out;
   appendLittleEndian(out, kPayloadMagic, 4);
