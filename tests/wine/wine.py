@@ -116,8 +116,10 @@ class WineSession:
             run_env["SPAWN_TEMP"] = windows_path(temp_dir)
         if wine_debug:
             run_env["WINEDEBUG"] = wine_debug
+        # spawn ends the program at the timeout; on a busy machine Wine may
+        # take a while longer to start spawn and to end both.
         result = subprocess.run([loader, self.spawn[loader]], env=run_env, capture_output=True,
-                                timeout=timeout + 30, cwd=cwd)
+                                timeout=timeout + 120, cwd=cwd)
         return result.returncode, result.stdout, result.stderr
 
     def wine(self, *arguments, timeout=60):
