@@ -228,7 +228,7 @@ STEP_KEYS = {
     "screenshot": Key(BOOL, "write screenshot<N>.png into the case's directory"),
     "partialDownload": Key(INT, "before the keys, wait until the work directory's jre.tar.gz.part holds this many "
                                 "bytes (0: exists)"),
-    "type": Key(STR, "text typed into the focused window, then waited for in one of its fields ({rt}, {bits})"),
+    "type": Key(STR, "text typed into the step's window (given the X focus), then waited for in one of its fields"),
     "keys": Key(ListOf(STR), "xdotool key names sent to the target window, in order"),
     "keepsWindow": Key(BOOL, "the keys leave the target window open (else the runner waits until it goes)"),
 }
@@ -414,12 +414,17 @@ def _object_in(type_):
     return None
 
 
-def describe(type_=CASE, indent=""):
-    """The keys as text, for --keys."""
+def describe(type_=CASE, indent="", done=None):
+    """The keys as text, for --keys; an object described once is named after that."""
+    done = set() if done is None else done
     lines = []
     for name, key in type_.keys.items():
         inner = _object_in(key.type)
         lines.append(f"{indent}{name} ({'object' if key.type is inner else key.type.name}): {key.doc}")
         if inner and inner is not type_:
-            lines += describe(inner, indent + "    ")
+            if id(inner) in done:
+                lines[-1] += f" [{inner.name}, as above]"
+            else:
+                done.add(id(inner))
+                lines += describe(inner, indent + "    ", done)
     return lines
