@@ -38,12 +38,18 @@ target_compile_options(launcher PRIVATE ${STUB_STACK_LIMIT})
 target_link_libraries(launcher PRIVATE launcher_core)
 target_link_options(launcher PRIVATE -static -s -Wl,--gc-sections)
 
-# Windows unit tests of the code that needs Windows, run under Wine.
+# Windows unit tests of the code that needs Windows, run under Wine. Each
+# one is also listed in <build>/windows_tests.txt, which the Wine harness
+# runs (see the end of this file).
+function(list_windows_test name)
+  set_property(GLOBAL APPEND PROPERTY WINDOWS_TESTS "$<TARGET_FILE:${name}>")
+endfunction()
 function(add_windows_test name)
   add_executable(${name} tests/win/${name}.cpp)
   target_link_libraries(${name} PRIVATE launcher_core)
   target_link_options(${name} PRIVATE -static)
   add_test(NAME ${name} COMMAND ${name})
+  list_windows_test(${name})
 endfunction()
 add_windows_test(path_tests)
 add_windows_test(log_error_tests)
@@ -82,3 +88,7 @@ target_link_options(window_probe PRIVATE -static -s)
 add_executable(trivial WIN32 tests/win/trivial.cpp)
 target_link_options(trivial PRIVATE -static -s)
 include(cmake/test_runtime.cmake)
+
+get_property(windows_tests GLOBAL PROPERTY WINDOWS_TESTS)
+list(JOIN windows_tests "\n" windows_tests)
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/windows_tests.txt CONTENT "${windows_tests}\n")

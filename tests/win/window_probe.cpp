@@ -28,7 +28,12 @@ static bool first;
 static BOOL CALLBACK printChild(HWND child, LPARAM) {
   wchar_t text[1024];
   char className[64];
-  GetWindowTextW(child, text, 1024);
+  // Asked of the control itself: another process's GetWindowTextW sees
+  // only the text stored with the window, never what was typed into an edit.
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied))
+    GetWindowTextW(child, text, 1024);
+  text[1023] = 0;
   GetClassNameA(child, className, sizeof className);
   printf("%s{\"id\":%d,\"class\":\"%s\",\"text\":", first ? "" : ",", GetDlgCtrlID(child), className);
   printJsonText(text);

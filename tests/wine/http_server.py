@@ -8,7 +8,16 @@ until the server stops), /slow (the body in 1 KB pieces, ten a second)."""
 import http.server
 import socket
 import struct
+import sys
 import threading
+
+
+class QuietServer(http.server.ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        """A client that goes away mid-body is what a cancelled download
+        does; anything else is reported."""
+        if not isinstance(sys.exc_info()[1], ConnectionError):
+            super().handle_error(request, client_address)
 
 
 class Server:
@@ -80,7 +89,7 @@ class Server:
                 else:
                     self.body(404, b"", 0)
 
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.httpd = QuietServer(("127.0.0.1", 0), Handler)
         self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}"
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()

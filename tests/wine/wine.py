@@ -6,7 +6,6 @@ import os
 import shutil
 import struct
 import subprocess
-import time
 
 WINE32 = "/usr/lib/wine/wine"
 WINE64 = "/usr/lib/wine/wine64"
@@ -33,19 +32,23 @@ def loader_for(path):
 
 
 class Xvfb:
-    """A display of our own, so dialogs never reach a developer's screen."""
+    """A display of our own, so dialogs never reach a developer's screen.
+    Xvfb picks a free display number itself and writes it once it accepts
+    connections, so two test runs side by side never race for one."""
 
     def __init__(self):
-        self.number = next(n for n in range(90, 200) if not os.path.exists(f"/tmp/.X{n}-lock"))
-        self.display = f":{self.number}"
+        read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", self.display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.time() + 10
-        while not os.path.exists(f"/tmp/.X11-unix/X{self.number}"):
-            if time.time() > deadline or self.process.poll() is not None:
-                raise RuntimeError("Xvfb did not start")
-            time.sleep(0.05)
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as ready:
+            number = ready.readline().strip()
+        if not number.isdigit():
+            self.process.kill()
+            self.process.wait()
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{number}"
 
     def stop(self):
         self.process.terminate()
@@ -116,8 +119,10 @@ class WineSession:
             run_env["SPAWN_TEMP"] = windows_path(temp_dir)
         if wine_debug:
             run_env["WINEDEBUG"] = wine_debug
+        # spawn ends the program at the timeout; on a busy machine Wine may
+        # take a while longer to start spawn and to end both.
         result = subprocess.run([loader, self.spawn[loader]], env=run_env, capture_output=True,
-                                timeout=timeout + 30, cwd=cwd)
+                                timeout=timeout + 120, cwd=cwd)
         return result.returncode, result.stdout, result.stderr
 
     def wine(self, *arguments, timeout=60):
