@@ -17,34 +17,37 @@ using D = FailureDisplay;
 using E = FailureEnding;
 
 const Row kRows[] = {
-    {FailureKind::none, {D::none, 0, 0, E::exitHandlers}},
-    {FailureKind::mediaOpen, {D::text, 0, 1, E::immediate}},
-    {FailureKind::mediaRead, {D::text, 0, 1, E::immediate}},
-    {FailureKind::internalError, {D::configText, kRecord_msgInternalError, 1, E::immediate}},
-    {FailureKind::poweruserRequired, {D::configText, kRecord_msgPoweruserRequired, 1, E::immediate}},
-    {FailureKind::wrongParameterUsage, {D::configText, kRecord_msgWrongParameterUsage, 1, E::immediate}},
-    {FailureKind::fileNotFound, {D::configText, kRecord_msgFileNotFound, 1, E::immediate}},
-    {FailureKind::variableUndefined, {D::configText, kRecord_msgVariableUndefined, 1, E::immediate}},
-    {FailureKind::mainClassNotLoaded, {D::configText, kRecord_msgMainClassNotLoaded, 1, E::immediate}},
-    {FailureKind::mainMethodNotFound, {D::configText, kRecord_msgMainMethodNotFound, 1, E::immediate}},
-    {FailureKind::jvmStartFailed, {D::configText, kRecord_msgJvmStartFailed, 1, E::immediate}},
-    {FailureKind::archiveEntryNotCreated, {D::text, 0, 1, E::immediate}},
-    {FailureKind::vmAllocation, {D::text, 0, 1, E::immediate}},
-    {FailureKind::bundledRuntimeCorrupted, {D::text, 0, 1, E::immediate}},
-    {FailureKind::bundledRuntimeUnusable, {D::text, 0, 1, E::immediate}},
-    {FailureKind::internetInit, {D::wideRecord, kRecord_errInternetInit, 1, E::immediate}},
-    {FailureKind::downloadFailed, {D::wideRecord, kRecord_errDownloadFailed, 1, E::immediate}},
-    {FailureKind::javaWindowTimeout, {D::wideRecord, kRecord_errJvmNotStarted, 1, E::immediate}},
-    {FailureKind::extractionRead, {D::wideBox, kRecord_errCorrupted, 1, E::exitHandlers}},
-    {FailureKind::extractionWrite, {D::wideBox, kRecord_errDiskSpace, 1, E::exitHandlers}},
-    {FailureKind::noRuntimeQuiet, {D::standardOutput, 0, 83, E::exitHandlers}},
-    {FailureKind::noRuntimeSelected, {D::none, 0, 1, E::exitHandlers}},
-    {FailureKind::noProgressWindow, {D::none, 0, 1, E::exitHandlers}},
-    {FailureKind::noQuestion, {D::none, 0, 1, E::exitHandlers}},
-    {FailureKind::questionCanceled, {D::none, 0, 1, E::exitHandlers}},
-    {FailureKind::secondCopy, {D::none, 0, 0, E::immediate}},
-    {FailureKind::noConsole, {D::consoleBox, 0, 1, E::immediate}},
-    {FailureKind::canceled, {D::none, 0, 0, E::threadOnly}},
+    {FailureKind::none, {D::none, 0, 0, E::exitHandlers, false}},
+    {FailureKind::mediaOpen, {D::text, 0, 1, E::immediate, true}},
+    {FailureKind::mediaRead, {D::text, 0, 1, E::immediate, true}},
+    {FailureKind::internalError, {D::configText, kRecord_msgInternalError, 1, E::immediate, true}},
+    {FailureKind::poweruserRequired, {D::configText, kRecord_msgPoweruserRequired, 1, E::immediate, true}},
+    {FailureKind::wrongParameterUsage, {D::configText, kRecord_msgWrongParameterUsage, 1, E::immediate, true}},
+    {FailureKind::fileNotFound, {D::configText, kRecord_msgFileNotFound, 1, E::immediate, true}},
+    {FailureKind::variableUndefined, {D::configText, kRecord_msgVariableUndefined, 1, E::immediate, true}},
+    {FailureKind::mainClassNotLoaded, {D::configText, kRecord_msgMainClassNotLoaded, 1, E::immediate, true}},
+    {FailureKind::mainMethodNotFound, {D::configText, kRecord_msgMainMethodNotFound, 1, E::immediate, true}},
+    {FailureKind::jvmStartFailed, {D::configText, kRecord_msgJvmStartFailed, 1, E::immediate, true}},
+    {FailureKind::archiveEntryNotCreated, {D::text, 0, 1, E::immediate, true}},
+    {FailureKind::vmAllocation, {D::text, 0, 1, E::immediate, true}},
+    {FailureKind::bundledRuntimeCorrupted, {D::text, 0, 1, E::immediate, true}},
+    {FailureKind::bundledRuntimeUnusable, {D::text, 0, 1, E::immediate, true}},
+    {FailureKind::internetInit, {D::wideRecord, kRecord_errInternetInit, 1, E::immediate, true}},
+    {FailureKind::downloadFailed, {D::wideRecord, kRecord_errDownloadFailed, 1, E::immediate, true}},
+    {FailureKind::javaWindowTimeout, {D::wideRecord, kRecord_errJvmNotStarted, 1, E::immediate, true}},
+    // A damaged installer or a full disk is told like every other error:
+    // a box naming the log, or a line on the error stream in quiet mode.
+    {FailureKind::extractionRead, {D::wideRecord, kRecord_errCorrupted, 1, E::immediate, true}},
+    {FailureKind::extractionWrite, {D::wideRecord, kRecord_errDiskSpace, 1, E::immediate, true}},
+    {FailureKind::noRuntimeQuiet, {D::standardOutput, 0, 83, E::exitHandlers, false}},
+    {FailureKind::noRuntimeSelected, {D::none, 0, 1, E::exitHandlers, true}},
+    {FailureKind::noProgressWindow, {D::text, 0, 1, E::immediate, true}},
+    {FailureKind::noQuestion, {D::text, 0, 1, E::immediate, true}},
+    {FailureKind::questionCanceled, {D::none, 0, 1, E::exitHandlers, true}},
+    // The first copy goes on; this one leaves nothing, its log neither.
+    {FailureKind::secondCopy, {D::none, 0, 0, E::exitHandlers, false}},
+    {FailureKind::noConsole, {D::consoleBox, 0, 1, E::immediate, true}},
+    {FailureKind::canceled, {D::none, 0, 0, E::threadOnly, false}},
 };
 
 }  // namespace
@@ -95,6 +98,12 @@ static void joinedText(const Failure& failure, Text& buffer) {
       break;
     case FailureKind::noRuntimeQuiet:
       before = "no jre found\n";
+      break;
+    case FailureKind::noProgressWindow:
+      before = "The progress window could not be shown.";
+      break;
+    case FailureKind::noQuestion:
+      before = "The runtime question could not be shown.";
       break;
     default:
       break;

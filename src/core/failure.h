@@ -65,7 +65,6 @@ enum class FailureDisplay : uint8_t {
   text,           // a fixed or joined 8-bit text, shown with the log hint
   configText,     // the text of an 8-bit record, "{0}" filled, with the log hint
   wideRecord,     // the text of a wide record, with the log hint
-  wideBox,        // a wide record in a box without the log hint, not in quiet mode
   consoleBox,     // the box of a console that could not be had
   standardOutput, // a line on the standard output
 };
@@ -78,9 +77,11 @@ enum class FailureEnding : uint8_t {
 
 struct FailureEnd {
   FailureDisplay display;
-  int32_t record;     // the config record, for configText, wideRecord and wideBox
+  int32_t record;     // the config record, for configText and wideRecord
   int exitCode;
   FailureEnding ending;
+  // A failed start keeps its log also where no message names it.
+  bool keepsLog;
 };
 
 const FailureEnd& failureEnd(FailureKind kind);

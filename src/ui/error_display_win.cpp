@@ -18,7 +18,8 @@ HWND errorOwner = nullptr;
 // The kept log's path in its long form, or null when there is no log.
 const char* logHint(Text& buffer) {
   const char* path = keepLog();
-  if (!path) return nullptr;
+  // A log that could not be created is not named.
+  if (!path || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return nullptr;
   if (longPathName(path, buffer, sizeof buffer) == 0) copyText(buffer, sizeof buffer, path);
   return buffer;
 }
@@ -91,10 +92,4 @@ void showConfigError(const LaunchContext& context, int32_t id, const char* argum
   configString(context.config, id, text, sizeof text);
   if (argument) replaceFirstPlaceholder(text, sizeof text, argument);
   showError(context, text);
-}
-
-void showWideRecordBox(const LaunchContext& context, int32_t id) {
-  WideText text;
-  configWString(context.config, id, text);
-  showWideBox(context.config, errorOwner, text, MB_ICONERROR);
 }

@@ -15,8 +15,5 @@ void showError(const LaunchContext& context, const char* text);
 void showErrorW(const LaunchContext& context, const char16_t* text);
 // The text of 8-bit record id, its first "{0}" replaced by argument when given.
 void showConfigError(const LaunchContext& context, int32_t id, const char* argument);
-// The text of a wide record in a box of its own, without the log hint.
-void showWideRecordBox(const LaunchContext& context, int32_t id);
-
 // A wide box with the configured caption (record 20013); MessageBoxW's answer.
 int showWideBox(const ConfigTables& config, HWND owner, const char16_t* text, UINT type);

@@ -36,9 +36,6 @@ void tell(const LaunchContext& context, const Failure& failure, const FailureEnd
       showErrorW(context, text);
       break;
     }
-    case FailureDisplay::wideBox:
-      if (!context.modes.quiet) showWideRecordBox(context, end.record);
-      break;
     case FailureDisplay::consoleBox:
       MessageBoxA(nullptr, "Error: Could not allocate console.", "quarrow", MB_OK);
       break;
@@ -59,6 +56,7 @@ void endLaunch(const LaunchContext& context, const Failure& failure) {
   const FailureEnd& end = failureEnd(failure.kind);
   reportReadError(failure);
   tell(context, failure, end);
+  if (end.keepsLog) keepLog();
   switch (end.ending) {
     case FailureEnding::immediate:
       ExitProcess(static_cast<UINT>(end.exitCode));

@@ -32,4 +32,11 @@ class Paths:
         return os.path.join(drive, windows[3:].replace("\\", "/"))
 
     def windows_log_path(self, path):
-        return "c:\\qrw_nlog" if path == self.fallback_log else wine.windows_path(path)
+        """The path the launcher names its log by: on drive T: where the log
+        lies there."""
+        if path == self.fallback_log:
+            return "c:\\qrw_nlog"
+        for letter, root in self.drives.items():
+            if os.path.commonpath([root, os.path.abspath(path)]) == root:
+                return letter.upper() + "\\" + os.path.relpath(path, root).replace("/", "\\")
+        return wine.windows_path(path)
