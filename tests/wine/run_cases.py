@@ -341,6 +341,8 @@ class Runner:
         for relative in expect.get("workLacks", []):
             if values.get("work") and os.path.exists(os.path.join(self.unix_path(values["work"]), relative.replace("\\", "/"))):
                 problems.append(f"work directory holds {relative}")
+        if expect.get("jreMatchesSource"):
+            problems += self.check_unpacked_source(case["archive"], values.get("work"), directory)
         if "workFiles" in expect:
             problems += self.check_work_files(expect["workFiles"], values.get("work"), temp_dir, directory)
         if "box" in expect:
@@ -395,6 +397,24 @@ class Runner:
             return os.path.join(self.drive_c, windows[3:].replace("\\", "/"))
         drive = os.path.realpath(os.path.join(self.build, "wineprefix", "dosdevices", windows[:2].lower()))
         return os.path.join(drive, windows[3:].replace("\\", "/"))
+
+    def check_unpacked_source(self, recipe, work, directory):
+        """The runtime directory holds exactly the regular files of the tree
+        the archive was made of, each with the same bytes (below the home
+        directory when the archive holds its runtime inside one)."""
+        if not work:
+            return ["the log names no work directory"]
+        unpacked = runtimes.regular_files(os.path.join(self.unix_path(work), "jre"))
+        source = runtimes.regular_files(runtimes.source_root(recipe, directory))
+        home = recipe["home"] + "/" if "home" in recipe else ""
+        source = {home + path: data for path, data in source.items()}
+        problems = [f"jre lacks {path}" for path in sorted(source.keys() - unpacked.keys())]
+        problems += [f"jre holds {path}, not in the source" for path in sorted(unpacked.keys() - source.keys())]
+        problems += [f"jre/{path} differs" for path in sorted(source.keys() & unpacked.keys())
+                     if source[path] != unpacked[path]]
+        if not source:
+            problems.append("the source tree is empty")
+        return problems[:12] + ([f"... {len(problems) - 12} more"] if len(problems) > 12 else [])
 
     def check_work_files(self, wanted, work, temp_dir, directory):
         """The work directory holds exactly the wanted files: "@fixture"
