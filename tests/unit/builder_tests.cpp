@@ -249,6 +249,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "the manifest is not valid JSON: parse error at line 1, column 31: syntax error while parsing value - "
                 "invalid string: ill-formed UTF-8 byte"},
         Refusal{"UnknownKey", R"({"recrods": {}})", "unknown manifest key \"recrods\""},
+        Refusal{"BrandingNotAnObject", R"({"branding": "x.ico"})", "manifest key \"branding\" must be an object"},
+        Refusal{"BrandingNotAString", R"({"branding": {"fileVersion": 2}})", "branding.fileVersion must be a string"},
+        Refusal{"BrandingBadLevel", R"({"branding": {"executionLevel": "root"}})",
+                "branding.executionLevel must be asInvoker, highestAvailable or requireAdministrator, not \"root\""},
+        Refusal{"BrandingMissingIcon", R"({"branding": {"icon": "none.ico"}})",
+                "cannot read icon \"@/none.ico\": No such file or directory"},
+        Refusal{"BrandingAStubThatIsNoImage", R"({"branding": {"productName": "x"}})",
+                "stub \"@/launcher.exe\" has an unknown optional header"},
         Refusal{"UnknownCodePage", R"({"codePage": 4242})",
                 "code page 4242 is not supported (iconv knows no \"CP4242\")"}),
     [](const testing::TestParamInfo<Refusal>& info) { return info.param.label; });

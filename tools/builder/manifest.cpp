@@ -139,6 +139,18 @@ std::vector<IncludedFile> parseFiles(const json& list, const std::string& direct
   return files;
 }
 
+Branding parseBranding(const json& object, const std::string& directory) {
+  requireType(object, json::value_t::object, "branding", "an object");
+  Branding branding;
+  for (const auto& [key, value] : object.items()) {
+    std::string where = "branding." + key;
+    if (!value.is_string()) throw BuilderError(where + " must be a string");
+    setBrandingField(branding, key, value.get<std::string>(), where);
+  }
+  if (!branding.icon.empty()) branding.icon = resolve(directory, branding.icon);
+  return branding;
+}
+
 }  // namespace
 
 Manifest parseManifest(std::string_view text, const std::string& directory) {
@@ -170,6 +182,8 @@ Manifest parseManifest(std::string_view text, const std::string& directory) {
       manifest.wideRecords = parseRecords(value, RecordKind::wide, "wideRecords");
     } else if (key == "files") {
       manifest.files = parseFiles(value, directory);
+    } else if (key == "branding") {
+      manifest.branding = parseBranding(value, directory);
     } else if (key == "javaBlock") {
       manifest.javaBlock =
           resolve(directory, requireType(value, json::value_t::string, "javaBlock", "a string").get<std::string>());
