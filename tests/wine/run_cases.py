@@ -23,6 +23,10 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import http_server  # noqa: E402
+import icons  # noqa: E402
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "static"))
+import check_stubs  # noqa: E402
 import payload  # noqa: E402
 import runtimes  # noqa: E402
 import wine  # noqa: E402
@@ -72,6 +76,11 @@ class Runner:
             os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as f:
                 f.write(content.encode("utf-8"))
+        for name, colour in case.get("iconFixtures", {}).items():
+            path = os.path.join(directory, name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(icons.icon(colour))
         for name, size in case.get("randomFixtures", {}).items():
             path = os.path.join(directory, name)
             os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -341,6 +350,13 @@ class Runner:
         for relative in expect.get("workLacks", []):
             if values.get("work") and os.path.exists(os.path.join(self.unix_path(values["work"]), relative.replace("\\", "/"))):
                 problems.append(f"work directory holds {relative}")
+        if "peChecks" in expect:
+            problems += [f"PE check: {p}" for p in check_stubs.check_built(
+                installer, 0x14C if observed["bits"] == "32" else 0x8664, expect["peChecks"]["level"])]
+        if "versionInfo" in expect:
+            problems += self.check_version_info(observed["session"], installer, expect["versionInfo"])
+        if expect.get("signs"):
+            problems += sign_and_verify(installer, directory)
         if expect.get("jreMatchesSource"):
             problems += self.check_unpacked_source(case["archive"], values.get("work"), directory)
         if "workFiles" in expect:
@@ -397,6 +413,16 @@ class Runner:
             return os.path.join(self.drive_c, windows[3:].replace("\\", "/"))
         drive = os.path.realpath(os.path.join(self.build, "wineprefix", "dosdevices", windows[:2].lower()))
         return os.path.join(drive, windows[3:].replace("\\", "/"))
+
+    def check_version_info(self, session, installer, wanted):
+        """The version resource as tests/win/version_info.cpp reads it with
+        GetFileVersionInfoW: exactly the wanted versions and strings."""
+        probe = os.path.join(self.build, "win64", "version_info.exe")
+        result = session.wine(probe, wine.windows_path(installer))
+        if result.returncode != 0:
+            return [f"version_info ended with {result.returncode}: {result.stderr.decode(ANSI, 'replace')[-300:]}"]
+        found = json.loads(result.stdout.decode("utf-8"))
+        return [] if found == wanted else [f"version resource {found}, expected {wanted}"]
 
     def check_unpacked_source(self, recipe, work, directory):
         """The runtime directory holds exactly the regular files of the tree
@@ -464,7 +490,7 @@ class Runner:
             cwd = os.path.join(directory, case["cwd"]) if "cwd" in case else None
             if gui or display or "installStarted" in case or "installStarted" in case.get("expect", {}):
                 self.set_marker(session, case)
-            observed = {"bits": bits, "trace": "", "dialogProblems": []}
+            observed = {"bits": bits, "trace": "", "dialogProblems": [], "session": session}
             if gui:
                 values = {"bits": bits, "rt": wine.windows_path(os.path.join(directory, "rt"))}
                 result, boxes, observed["dialogProblems"] = self.run_dialog(session, case, installer, run_temp, env,
@@ -553,6 +579,8 @@ class Runner:
                     probe_problems += problems
                     if "showWithin" in step:
                         time.sleep(step.get("settle", 1.0))
+                if "screenColours" in step:
+                    probe_problems += self.check_screen_colours(step["screenColours"], x_env, directory, number)
                 if step.get("screenshot"):
                     time.sleep(0.5)
                     subprocess.run(["import", "-window", "root" if step.get("windows", 1) > 1 else window,
@@ -570,6 +598,24 @@ class Runner:
         wine_lines = [l for l in trace.splitlines(True) if not re.match(r"^[0-9a-f]{4}:", l)]
         return (code, stdout, "".join(wine_lines).encode(ANSI, "replace")), boxes, probe_problems
 
+    @staticmethod
+    def check_screen_colours(wanted, x_env, directory, number):
+        """A screenshot of the display holds at least (or, for 0, no) pixels
+        of each colour: {"ff0000": 500} for an icon in the windows."""
+        shot = os.path.join(directory, f"colours{number or ''}.png")
+        time.sleep(0.5)
+        subprocess.run(["import", "-window", "root", shot], env=x_env, check=True, capture_output=True)
+        histogram = subprocess.run(["convert", shot, "-format", "%c", "histogram:info:-"], capture_output=True,
+                                   text=True, check=True).stdout
+        counts = {m.group(2).lower(): int(m.group(1)) for m in re.finditer(r"^\s*(\d+):.*#([0-9A-Fa-f]{6})", histogram, re.M)}
+        problems = []
+        for colour, least in wanted.items():
+            found = counts.get(colour.lower(), 0)
+            if (least == 0 and found) or found < least:
+                problems.append(f"step {number + 1}: {found} pixels of #{colour} on the screen, expected "
+                                f"{'none' if least == 0 else f'at least {least}'}")
+        return problems
+
     def probe_windows(self, session, wanted, number):
         """The launcher's visible dialogs as tests/win/window_probe.cpp reads
         them, against the wanted ones: each names a title and, per control
@@ -586,6 +632,22 @@ class Runner:
             if not matches:
                 problems.append(f"step {number + 1}: no window like {want}; shown: {shown}")
         return problems
+
+
+def sign_and_verify(installer, directory):
+    """Signs a copy of the built file with a throwaway code-signing
+    certificate and verifies the signature, as a vendor would after building."""
+    key, cert, signed = (os.path.join(directory, n) for n in ("sign-key.pem", "sign-cert.pem", "signed.exe"))
+    steps = [["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days", "2",
+              "-subj", "/CN=Branding Test", "-addext", "extendedKeyUsage=codeSigning"],
+             ["osslsigncode", "sign", "-certs", cert, "-key", key, "-n", "Branded setup", "-in", installer,
+              "-out", signed],
+             ["osslsigncode", "verify", "-CAfile", cert, "-in", signed]]
+    for command in steps:
+        result = subprocess.run(command, capture_output=True, text=True, errors="replace")
+        if result.returncode != 0:
+            return [f"{command[0]} {command[1]} failed: {(result.stdout + result.stderr)[-400:]}"]
+    return []
 
 
 def split_trace(result):
