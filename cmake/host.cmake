@@ -50,6 +50,8 @@ target_link_libraries(ltrbuild PRIVATE builder_core)
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS tests/unit/*_tests.cpp)
 add_executable(unit_tests ${UNIT_TEST_SOURCES})
 target_link_libraries(unit_tests PRIVATE builder_core host_fakes GTest::gtest_main)
+# The schema tests compare docs/ with what the builder makes.
+target_compile_definitions(unit_tests PRIVATE LAUNCHER_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
 

@@ -271,7 +271,7 @@ TEST(BrandingVersion, NumbersOfOneToFourParts) {
   }
   for (const char* bad : {"", "1.", ".1", "1..2", "1.2.3.4.5", "65536", "1.x", "v1", "1 .2", "-1"})
     EXPECT_EQ(error([&] { parseVersionNumber(bad, "branding.fileVersion"); }),
-              std::string("branding.fileVersion must be a version of one to four numbers from 0 to 65535 "
+              std::string("branding.fileVersion: must be a version of one to four numbers from 0 to 65535 "
                           "(\"1.2.3.4\"), not \"") + bad + "\"")
         << bad;
 }
@@ -311,18 +311,18 @@ TEST(BrandingFields, ValuesAreCheckedWhereTheyAreGiven) {
     std::string value;
     const char* message;
   } refused[] = {
-      {"executionLevel", "admin", "w must be asInvoker, highestAvailable or requireAdministrator, not \"admin\""},
+      {"executionLevel", "admin", "w: must be asInvoker, highestAvailable or requireAdministrator, not \"admin\""},
       {"fileVersion", "1.2.3.4.5",
-       "w must be a version of one to four numbers from 0 to 65535 (\"1.2.3.4\"), not \"1.2.3.4.5\""},
-      {"productName", "", "w must not be empty"},
-      {"companyName", std::string(1025, 'c'), "w is longer than 1024 bytes"},
+       "w: must be a version of one to four numbers from 0 to 65535 (\"1.2.3.4\"), not \"1.2.3.4.5\""},
+      {"productName", "", "w: must not be empty"},
+      {"companyName", std::string(1025, 'c'), "w: must not be longer than 1024 bytes"},
       {"fileDescription", "\xFF", "w: invalid UTF-8 at byte 0"},
-      {"icon", "", "w must name an .ico file"},
-      {"iconn", "x", "unknown branding key \"iconn\""},
+      {"icon", "", "w: must name an .ico file"},
+      {"iconn", "x", "unknown key 'iconn' in branding, did you mean 'icon'?"},
   };
   for (const auto& r : refused) EXPECT_EQ(error([&] { setBrandingField(branding, r.key, r.value, "w"); }), r.message);
   EXPECT_EQ(error([&] { setBrandingOption(branding, "--file-version", "x"); }),
-            "--file-version must be a version of one to four numbers from 0 to 65535 (\"1.2.3.4\"), not \"x\"");
+            "--file-version: must be a version of one to four numbers from 0 to 65535 (\"1.2.3.4\"), not \"x\"");
 }
 
 TEST(BrandingStub, BrandsTheResourcesOfAStub) {

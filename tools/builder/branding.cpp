@@ -6,6 +6,7 @@
 #include "builder/code_page.h"
 #include "builder/icon_file.h"
 #include "builder/input_file.h"
+#include "builder/nearest_name.h"
 #include "builder/pe_resources.h"
 #include "builder/version_resource.h"
 
@@ -142,23 +143,25 @@ void setBrandingField(Branding& branding, const std::string& key, const std::str
     if (key != field.key) continue;
     if (key == "executionLevel" &&
         std::find(executionLevels().begin(), executionLevels().end(), value) == executionLevels().end())
-      throw BuilderError(where + " must be asInvoker, highestAvailable or requireAdministrator, not \"" + value + "\"");
+      throw BuilderError(where + ": must be asInvoker, highestAvailable or requireAdministrator, not \"" + value + "\"");
     if (key == "fileVersion" || key == "productVersion") parseVersionNumber(value, where);
     if (!versionKeyOf(field.key).empty()) {
-      if (value.empty()) throw BuilderError(where + " must not be empty");
+      if (value.empty()) throw BuilderError(where + ": must not be empty");
       if (value.size() > kLongestVersionText)
-        throw BuilderError(where + " is longer than " + std::to_string(kLongestVersionText) + " bytes");
+        throw BuilderError(where + ": must not be longer than " + std::to_string(kLongestVersionText) + " bytes");
       try {
         decodeUtf8(value);
       } catch (const TextConversionError& e) {
         throw BuilderError(where + ": " + e.what());
       }
     }
-    if (key == "icon" && value.empty()) throw BuilderError(where + " must name an .ico file");
+    if (key == "icon" && value.empty()) throw BuilderError(where + ": must name an .ico file");
     branding.*field.member = value;
     return;
   }
-  throw BuilderError("unknown branding key \"" + key + "\"");
+  std::vector<std::string> keys;
+  for (const BrandingField& field : brandingFields()) keys.push_back(field.key);
+  throw BuilderError("unknown key '" + key + "' in branding" + didYouMean(key, keys));
 }
 
 bool setBrandingOption(Branding& branding, const std::string& option, const std::string& value) {

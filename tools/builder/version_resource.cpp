@@ -50,7 +50,7 @@ VersionNumber parseVersionNumber(const std::string& text, const std::string& wha
   uint32_t value = 0;
   bool digits = false;
   auto refuse = [&]() {
-    return BuilderError(what + " must be a version of one to four numbers from 0 to 65535 (\"1.2.3.4\"), not \"" +
+    return BuilderError(what + ": must be a version of one to four numbers from 0 to 65535 (\"1.2.3.4\"), not \"" +
                         text + "\"");
   };
   for (size_t i = 0; i <= text.size(); ++i) {
