@@ -39,7 +39,7 @@ find_package(nlohmann_json 3 REQUIRED)
 find_package(GTest REQUIRED)
 
 file(GLOB BUILDER_SOURCES CONFIGURE_DEPENDS tools/builder/*.cpp)
-list(FILTER BUILDER_SOURCES EXCLUDE REGEX "main\\.cpp$")
+list(FILTER BUILDER_SOURCES EXCLUDE REGEX "(main|_win)\\.cpp$")
 add_library(builder_core STATIC ${BUILDER_SOURCES})
 target_include_directories(builder_core PUBLIC src tools)
 target_link_libraries(builder_core PUBLIC core nlohmann_json::nlohmann_json)

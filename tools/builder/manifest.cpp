@@ -1,8 +1,5 @@
 #include "builder/manifest.h"
 
-#include <locale.h>
-#include <wctype.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <limits>
@@ -14,6 +11,7 @@
 #include "builder/nearest_name.h"
 #include "builder/record_docs.h"
 #include "builder/record_names.h"
+#include "builder/system_files.h"
 #include "core/record_ids.h"
 
 using nlohmann::json;
@@ -23,7 +21,7 @@ namespace {
 std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 std::string resolve(const std::string& directory, const std::string& path) {
-  return (std::filesystem::path(directory) / path).string();
+  return (std::filesystem::u8path(directory) / std::filesystem::u8path(path)).u8string();
 }
 
 // The manifest's own keys, in the order the schema lists them.
@@ -129,15 +127,6 @@ std::vector<TextRecord> parseRecords(const json& list, RecordKind kind, const ch
   return records;
 }
 
-// Windows compares file names through its Unicode upper-case table; the
-// C.UTF-8 locale carries the same simple mappings. Without that locale,
-// ASCII folding still catches the usual clash.
-char32_t windowsUpper(char32_t c) {
-  static locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-  if (unicode) return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), unicode));
-  return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
-}
-
 void checkFileName(const std::string& name, const std::string& path) {
   if (name.empty()) throw BuilderError("included file " + inQuotes(path) + " has an empty name");
   // ";" ends a name in the name list; the others would let a name leave
@@ -169,7 +158,7 @@ IncludedFile parseFile(const json& entry, size_t number, const std::string& dire
     throw BuilderError(where + ": must be a path or an object with \"path\" and an optional \"name\", not " +
                        described(entry));
   }
-  if (!named) name = std::filesystem::path(path).filename().string();
+  if (!named) name = std::filesystem::u8path(path).filename().u8string();
   checkFileName(name, path);
   return {name, resolve(directory, path)};
 }
@@ -255,5 +244,5 @@ Manifest parseManifest(std::string_view text, const std::string& directory) {
 Manifest loadManifest(const std::string& path) {
   std::vector<uint8_t> bytes = readWholeFile(path, "manifest");
   return parseManifest(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                       std::filesystem::path(path).parent_path().string());
+                       std::filesystem::u8path(path).parent_path().u8string());
 }
