@@ -61,6 +61,8 @@ def main():
           for program in ("path_tests", "log_error_tests", "work_directory_tests",
                           "library_loading_tests", "version_probe_tests", "pack200_tests",
                           "search_tests", "registry_search_tests", "runtime_tests")], plain_counts),
+        ("Wine: the Windows builder against the Linux one", [sys.executable, "tests/wine/check_windows_builder.py"],
+         plain_counts),
         (f"fuzzing the parsers ({FUZZ_SECONDS}s)", ["scripts/fuzz.sh", FUZZ_SECONDS], fuzz_counts),
     ]
     for title, command, counts in steps:
