@@ -39,7 +39,7 @@ find_package(nlohmann_json 3 REQUIRED)
 find_package(GTest REQUIRED)
 
 file(GLOB BUILDER_SOURCES CONFIGURE_DEPENDS tools/builder/*.cpp)
-list(FILTER BUILDER_SOURCES EXCLUDE REGEX "main\\.cpp$")
+list(FILTER BUILDER_SOURCES EXCLUDE REGEX "(main|_win)\\.cpp$")
 add_library(builder_core STATIC ${BUILDER_SOURCES})
 target_include_directories(builder_core PUBLIC src tools)
 target_link_libraries(builder_core PUBLIC core nlohmann_json::nlohmann_json)
@@ -50,6 +50,8 @@ target_link_libraries(ltrbuild PRIVATE builder_core)
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS tests/unit/*_tests.cpp)
 add_executable(unit_tests ${UNIT_TEST_SOURCES})
 target_link_libraries(unit_tests PRIVATE builder_core host_fakes GTest::gtest_main)
+# The schema tests compare docs/ with what the builder makes.
+target_compile_definitions(unit_tests PRIVATE LAUNCHER_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
 

@@ -84,6 +84,11 @@ add_executable(window_probe tests/win/window_probe.cpp)
 target_link_libraries(window_probe PRIVATE comctl32)
 target_link_options(window_probe PRIVATE -static -s)
 
+# Reads a file's version resource back as Windows programs do.
+add_executable(version_info tests/win/version_info.cpp)
+target_link_libraries(version_info PRIVATE version shell32)
+target_link_options(version_info PRIVATE -static -s)
+
 # The smallest Windows GUI program: the baseline of the start-time benchmark.
 add_executable(trivial WIN32 tests/win/trivial.cpp)
 target_link_options(trivial PRIVATE -static -s)

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake ninja-build make g++ python3 libgtest-dev nlohmann-json3-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
           wine wine64 xvfb xdotool imagemagick osslsigncode clang libclang-rt-14-dev curl
-          openjdk-17-jdk-headless)
+          openjdk-17-jdk-headless libarchive-tools busybox 7zip python3-pefile python3-jsonschema)
 
 # Some machines cannot execute 32-bit programs at all; Wine's 32-bit loader
 # is only worth installing where a tiny i386 ELF (exit(0)) runs.

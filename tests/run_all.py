@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs every test: host unit tests (plain and under ASan/UBSan), the JNI
 launch and the Java side's runtime library on the machine's OpenJDK, the static
-checks of both stubs, the Windows unit tests and the end-to-end cases under
+checks of both stubs and of the manifest schema, the Windows unit tests and the end-to-end cases under
 Wine, and a short fuzzing run. Ends with one line of totals."""
 import os
 import re
@@ -52,8 +52,13 @@ def main():
         ("Java side: the runtime library and the sample on the machine's OpenJDK", ["java/test.sh"], plain_counts),
         ("static checks of the stubs", [sys.executable, "tests/static/check_stubs.py"], plain_counts),
         ("layers of the source tree", [sys.executable, "tests/static/check_layers.py"], plain_counts),
+        # Debian's interpreter, which has python3-jsonschema.
+        ("the manifest schema against the builder", ["/usr/bin/python3", "tests/static/check_manifest_schema.py"],
+         plain_counts),
         ("Wine: Windows unit tests and end-to-end cases",
          [sys.executable, "tests/wine/run_cases.py", "--windows-tests"], plain_counts),
+        ("Wine: the Windows builder against the Linux one", [sys.executable, "tests/wine/check_windows_builder.py"],
+         plain_counts),
         (f"fuzzing the parsers ({FUZZ_SECONDS}s)", ["scripts/fuzz.sh", FUZZ_SECONDS], fuzz_counts),
     ]
     for title, command, counts in steps:

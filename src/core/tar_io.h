@@ -2,6 +2,10 @@
 // gzip-compressed archive through zlib's gz interface, and the entries as
 // files and directories below the current directory. The launcher has the
 // real ones (platform/tar_io_win.cpp); the host tests read from memory.
+//
+// Entry names are relative paths with "\" separators, as the archive holds
+// them: UTF-8 when they are valid UTF-8 (what pax headers, GNU tar, bsdtar,
+// Python and 7-Zip write on a UTF-8 system), otherwise in the ANSI code page.
 #pragma once
 
 #include <stddef.h>
@@ -33,5 +37,9 @@ TarFile* createTarFile(const char* name);
 bool writeTarFile(TarFile* file, const void* data, unsigned size);
 // False when the file reported an error, also while closing.
 bool closeTarFile(TarFile* file);
+
+// A hard link's second name, written as a copy of the file existing names.
+enum class TarCopy { copied, noSource, failed };
+TarCopy copyTarFile(const char* existing, const char* name);
 
 unsigned long tarTickCount();

@@ -4,14 +4,41 @@
 #include <direct.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "core/configuration.h"
 #include "core/log.h"
+#include "core/path_builder.h"
+#include "core/paths.h"
 #include "core/record_ids.h"
 #include "core/tar_reader.h"
 #include "core/text.h"
 #include "launch/pack200.h"
 #include "launch/search_sequence.h"
+#include "platform/owned_win.h"
+
+namespace {
+
+// The runtime's home below the work directory: "jre", or the one directory
+// "jre" holds when it holds nothing else and has no bin of its own, as in
+// archives made with "tar -C parent jdk-17.0.9" the way vendors ship them.
+OWN_FRAME void includedRuntimeHome(Text& home) {
+  copyText(home, sizeof home, "jre");
+  if (pathExists("jre\\bin")) return;
+  WIN32_FIND_DATAA found;
+  FindHandle search(FindFirstFileA("jre\\*", &found));
+  if (!search.valid()) return;
+  int entries = 0;
+  Text only;
+  do {
+    if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
+    if (++entries > 1 || !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    copyText(only, sizeof only, found.cFileName);
+  } while (FindNextFileA(search.get(), &found));
+  if (entries == 1 && !PathBuilder(home).add("jre").join(only).whole()) copyText(home, sizeof home, "jre");
+}
+
+}  // namespace
 
 bool unpackIncludedRuntime(LaunchContext& context, const Progress* progress) {
   DWORD started = GetTickCount();
@@ -28,7 +55,11 @@ bool unpackIncludedRuntime(LaunchContext& context, const Progress* progress) {
   if (configInt(context.config, kRecord_packedJre)) {
     logMessage("JRE is packed");
     progressPace(progress, duration / 10, &context.expansionDone);
-    if (!expandPackedRuntime("jre", context.failure) || !expandPackedRuntime("jre\\jre", context.failure))
+    Text home;
+    includedRuntimeHome(home);
+    Text inner;
+    if (!PathBuilder(inner).add(home).add("\\jre").whole()) inner[0] = 0;
+    if (!expandPackedRuntime(home, context.failure) || (inner[0] && !expandPackedRuntime(inner, context.failure)))
       return false;
     context.expansionDone = true;
   }
@@ -36,8 +67,10 @@ bool unpackIncludedRuntime(LaunchContext& context, const Progress* progress) {
 }
 
 bool useIncludedRuntime(LaunchContext& context) {
+  Text home;
+  includedRuntimeHome(home);
   Text directory;
-  if (!_fullpath(directory, "jre", sizeof directory)) directory[0] = 0;
+  if (!_fullpath(directory, home, sizeof directory)) directory[0] = 0;
   logMessage("JRE dir: %s", directory);
   if (LoadDLL(context, directory, false, nullptr)) return true;
   if (stopped(context)) return false;

@@ -10,6 +10,7 @@ import sys
 BUDGET = 384 * 1024
 ALLOWED_IMPORTS = {"kernel32.dll", "user32.dll", "msvcrt.dll", "comctl32.dll", "advapi32.dll"}
 RT_ICON_GROUP, RT_VERSION, RT_MANIFEST = 14, 16, 24
+PAYLOAD_MAGIC = 0xE8E413D5
 
 
 class Pe:
@@ -77,30 +78,73 @@ class Pe:
         return found
 
 
+    def image_checks(self, machine, level):
+        """What holds for a stub and for an installer built on it."""
+        problems = []
+        if self.machine != machine:
+            problems.append(f"machine {self.machine:#x}, expected {machine:#x}")
+        if self.subsystem != 2:
+            problems.append(f"subsystem {self.subsystem}, expected 2 (Windows GUI)")
+        unexpected = set(self.imports()) - ALLOWED_IMPORTS
+        if unexpected:
+            problems.append(f"unexpected imports {sorted(unexpected)}")
+        resources = self.resources()
+        manifest = b"".join(resources.get(RT_MANIFEST, [])).decode("utf-8", "replace")
+        for needle in (f'level="{level}"', 'name="Microsoft.Windows.Common-Controls"', 'version="6.0.0.0"'):
+            if needle not in manifest:
+                problems.append(f"manifest lacks {needle}")
+        if not resources.get(RT_VERSION):
+            problems.append("no version resource")
+        if not resources.get(RT_ICON_GROUP):
+            problems.append("no icon")
+        return problems
+
+
 def check(path, machine):
-    problems = []
     pe = Pe(path)
-    if pe.machine != machine:
-        problems.append(f"machine {pe.machine:#x}, expected {machine:#x}")
-    if pe.subsystem != 2:
-        problems.append(f"subsystem {pe.subsystem}, expected 2 (Windows GUI)")
+    problems = pe.image_checks(machine, "highestAvailable")
     if len(pe.data) > BUDGET:
         problems.append(f"{len(pe.data)} bytes, over the budget of {BUDGET}")
     if pe.last_entry_end != len(pe.data):
         problems.append(f"last section ends at {pe.last_entry_end}, file is {len(pe.data)} bytes")
-    unexpected = set(pe.imports()) - ALLOWED_IMPORTS
-    if unexpected:
-        problems.append(f"unexpected imports {sorted(unexpected)}")
-    resources = pe.resources()
-    manifest = b"".join(resources.get(RT_MANIFEST, [])).decode("utf-8", "replace")
-    for needle in ('level="highestAvailable"', 'name="Microsoft.Windows.Common-Controls"', 'version="6.0.0.0"'):
-        if needle not in manifest:
-            problems.append(f"manifest lacks {needle}")
-    if not resources.get(RT_VERSION):
-        problems.append("no version resource")
-    if not resources.get(RT_ICON_GROUP):
-        problems.append("no icon")
     return problems, len(pe.data), pe.imports()
+
+
+def check_built(path, machine, level):
+    """An installer the builder wrote: the stub's checks with the execution
+    level it asked for, its payload right behind the last section, and a
+    checksum and image size that fit the image in front of the payload."""
+    pe = Pe(path)
+    problems = pe.image_checks(machine, level)
+    end = pe.last_entry_end
+    if end + 4 > len(pe.data) or struct.unpack_from("<I", pe.data, end)[0] != PAYLOAD_MAGIC:
+        problems.append(f"no payload behind the last section (at {end})")
+    optional = pe.pe + 24
+    alignment, image_size = struct.unpack_from("<I", pe.data, optional + 32)[0], struct.unpack_from("<I", pe.data, optional + 56)[0]
+    _, va, vsize, _, raw_size = pe.sections[-1]
+    wanted_size = (va + max(vsize, raw_size) + alignment - 1) // alignment * alignment
+    if image_size != wanted_size:
+        problems.append(f"SizeOfImage {image_size:#x}, the sections need {wanted_size:#x}")
+    for (name, va, vsize, _, _), following in zip(pe.sections, pe.sections[1:]):
+        if va + vsize > following[1]:
+            problems.append(f"section {name} overlaps {following[0]}")
+    stored = struct.unpack_from("<I", pe.data, optional + 64)[0]
+    if stored != checksum(pe.data[:end], optional + 64):
+        problems.append(f"checksum {stored:#x} does not fit the image")
+    return problems
+
+
+def checksum(image, field):
+    """The PE checksum, with its own field taken as zero."""
+    total = 0
+    data = image + (b"\0" if len(image) % 2 else b"")
+    for i in range(0, len(data), 2):
+        if i in (field, field + 2):
+            continue
+        total += data[i] | data[i + 1] << 8
+        total = (total & 0xFFFF) + (total >> 16)
+    total = (total & 0xFFFF) + (total >> 16)
+    return total + len(image)
 
 
 def main():

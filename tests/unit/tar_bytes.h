@@ -39,4 +39,29 @@ inline std::string directory(const std::string& name) { return header(name, '5',
 
 inline std::string end() { return std::string(1024, '\0'); }
 
+// GNU tar's header: "ustar  " and times where POSIX has the prefix.
+constexpr const char* kGnuMagic = "ustar  ";
+
+// A link entry (type '1' hard, '2' symbolic) with target in its link field.
+inline std::string link(const std::string& name, char type, const std::string& target) {
+  std::string block = header(name, type, octal(0));
+  memcpy(&block[157], target.data(), target.size() < 100 ? target.size() : 100);
+  return block;
+}
+
+// One pax record; its length counts its own digits.
+inline std::string paxRecord(const std::string& key, const std::string& value) {
+  std::string body = " " + key + "=" + value + "\n";
+  size_t length = body.size() + 1;
+  while (std::to_string(length).size() + body.size() != length) ++length;
+  return std::to_string(length) + body;
+}
+
+// An extension entry: 'x' or 'g' with pax records, 'L' or 'K' with a name.
+inline std::string extension(char type, const std::string& data, const char* magic = "ustar") {
+  return header(type == 'L' || type == 'K' ? "././@LongLink" : "./PaxHeaders/x", type, octal(data.size()), "",
+                magic) +
+         padded(data);
+}
+
 }  // namespace tar_bytes

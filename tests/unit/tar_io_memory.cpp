@@ -35,7 +35,36 @@ State& state() {
 
 TarArchive openArchive;
 
-std::string below(const char* name) { return state().current + "\\" + name; }
+// "." components name the directory they stand in, as on Windows.
+std::string below(const char* name) {
+  std::string path = state().current;
+  std::string rest = name;
+  for (;;) {
+    size_t end = rest.find('\\');
+    std::string component = rest.substr(0, end);
+    if (component != ".") path += "\\" + component;
+    else if (end == std::string::npos) path += "\\";
+    if (end == std::string::npos) return path;
+    rest = rest.substr(end + 1);
+  }
+}
+
+std::string withoutClosingSeparator(const std::string& path) {
+  return !path.empty() && path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
+}
+
+// "x" and "x\" are the same directory, as on Windows.
+bool isDirectory(const std::string& path) {
+  std::string bare = withoutClosingSeparator(path);
+  return bare == state().current || state().directories.count(bare) || state().directories.count(bare + "\\");
+}
+
+// Like Windows, a file or directory is only made inside an existing directory.
+bool parentExists(const std::string& path) {
+  std::string bare = withoutClosingSeparator(path);
+  size_t separator = bare.rfind('\\');
+  return separator != std::string::npos && isDirectory(bare.substr(0, separator));
+}
 
 }  // namespace
 
@@ -100,12 +129,17 @@ void enterTarDirectory(const char* directory) {
     state().current = below(directory);
 }
 
-void makeTarDirectory(const char* name) { state().directories.insert(below(name)); }
+void makeTarDirectory(const char* name) {
+  std::string path = below(name);
+  if (!isDirectory(path) && parentExists(path) && !state().files.count(withoutClosingSeparator(path)))
+    state().directories.insert(path);
+}
 
 TarFile* createTarFile(const char* name) {
-  if (name == state().failCreate) return nullptr;
+  std::string path = below(name);
+  if (name == state().failCreate || !parentExists(path) || isDirectory(path)) return nullptr;
   TarFile* file = new TarFile;
-  file->path = below(name);
+  file->path = path;
   state().files[file->path].clear();
   return file;
 }
@@ -124,6 +158,16 @@ bool closeTarFile(TarFile* file) {
   bool ok = !file->failed;
   delete file;
   return ok;
+}
+
+TarCopy copyTarFile(const char* existing, const char* name) {
+  auto source = state().files.find(below(existing));
+  if (source == state().files.end()) return TarCopy::noSource;
+  std::string path = below(name);
+  if (name == state().failCreate || !parentExists(path) || isDirectory(path)) return TarCopy::failed;
+  std::string data = source->second;
+  state().files[path] = data;
+  return TarCopy::copied;
 }
 
 unsigned long tarTickCount() { return state().ticks += 150; }

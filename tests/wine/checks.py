@@ -5,8 +5,14 @@ as texts; an empty list means it holds."""
 import json
 import os
 import re
+import subprocess
+import sys
 
+import runtimes
 import wine
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "static"))
+import check_stubs  # noqa: E402
 
 HEADER = re.compile(r"^Started executable (.+) at \w{3} \w{3} [ \d]\d \d\d:\d\d:\d\d \d{4}$")
 ANSI = "cp1252"
@@ -23,8 +29,9 @@ class Observed:
     values the expected texts name ({exe}, {log}, {work}, ...)."""
 
     def __init__(self, code, stdout, stderr, *, installer, directory, temp_dir, paths, logs, values,
-                 boxes=None, trace="", install_started=None, held=None):
+                 boxes=None, trace="", install_started=None, held=None, case=None, bits=None, session=None):
         self.code, self.stdout, self.stderr = code, stdout, stderr
+        self.case, self.bits, self.session = case or {}, bits, session
         self.installer, self.directory, self.temp_dir = installer, directory, temp_dir
         self.paths, self.logs, self.values = paths, logs, values
         self.boxes, self.trace, self.install_started, self.held = boxes, trace, install_started, held
@@ -268,6 +275,63 @@ def check_work_files(run, wanted):
     return [f"{name} differs" for name in expected if found[name] != expected[name]]
 
 
+def check_jre_matches_source(run, wanted):
+    """The runtime directory holds exactly the regular files of the tree the
+    case's archive was made of, each with the same bytes (below the home
+    directory when the archive holds its runtime inside one)."""
+    if not wanted:
+        return []
+    if not run.values.get("work"):
+        return ["the log names no work directory"]
+    recipe = run.case["archive"]
+    unpacked = runtimes.regular_files(_in_work(run, "jre"))
+    source = runtimes.regular_files(runtimes.source_root(recipe, run.directory))
+    home = recipe["home"] + "/" if "home" in recipe else ""
+    source = {home + path: data for path, data in source.items()}
+    problems = [f"jre lacks {path}" for path in sorted(source.keys() - unpacked.keys())]
+    problems += [f"jre holds {path}, not in the source" for path in sorted(unpacked.keys() - source.keys())]
+    problems += [f"jre/{path} differs" for path in sorted(source.keys() & unpacked.keys())
+                 if source[path] != unpacked[path]]
+    if not source:
+        problems.append("the source tree is empty")
+    return problems[:12] + ([f"... {len(problems) - 12} more"] if len(problems) > 12 else [])
+
+
+# --- the built file ---------------------------------------------------------------
+
+def check_pe(run, wanted):
+    machine = 0x14C if run.bits == "32" else 0x8664
+    return [f"PE check: {p}" for p in check_stubs.check_built(run.installer, machine, wanted["level"])]
+
+
+def check_version_info(run, wanted):
+    """The version resource as tests/win/version_info.cpp reads it with
+    GetFileVersionInfoW: exactly the wanted versions and strings."""
+    result = run.session.wine(run.paths.program(64, "version_info.exe"), wine.windows_path(run.installer))
+    if result.returncode != 0:
+        return [f"version_info ended with {result.returncode}: {result.stderr.decode(ANSI, 'replace')[-300:]}"]
+    found = json.loads(result.stdout.decode("utf-8"))
+    return [] if found == wanted else [f"version resource {found}, expected {wanted}"]
+
+
+def check_signs(run, wanted):
+    """A copy of the built file signed with a throwaway code-signing
+    certificate verifies, as a vendor would sign it after building."""
+    if not wanted:
+        return []
+    key, cert, signed = (os.path.join(run.directory, n) for n in ("sign-key.pem", "sign-cert.pem", "signed.exe"))
+    steps = [["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days", "2",
+              "-subj", "/CN=Branding Test", "-addext", "extendedKeyUsage=codeSigning"],
+             ["osslsigncode", "sign", "-certs", cert, "-key", key, "-n", "Branded setup", "-in", run.installer,
+              "-out", signed],
+             ["osslsigncode", "verify", "-CAfile", cert, "-in", signed]]
+    for command in steps:
+        result = subprocess.run(command, capture_output=True, text=True, errors="replace")
+        if result.returncode != 0:
+            return [f"{command[0]} {command[1]} failed: {(result.stdout + result.stderr)[-400:]}"]
+    return []
+
+
 # --- message boxes, the first copy, the mark, Wine's trace ---------------------------
 
 def check_box(run, wanted):
@@ -318,6 +382,10 @@ CHECKS = {
     "workContains": check_work_contains,
     "workLacks": check_work_lacks,
     "workFiles": check_work_files,
+    "jreMatchesSource": check_jre_matches_source,
+    "peChecks": check_pe,
+    "versionInfo": check_version_info,
+    "signs": check_signs,
     "box": check_box,
     "boxes": check_boxes,
     "heldWindow": check_held_window,

@@ -80,6 +80,23 @@ def screenshot(x_env, window, path):
             f.write(shot)
 
 
+def colour_problems(x_env, wanted, path):
+    """A screenshot of the display against the wanted least pixel counts per
+    colour ({"ff0000": 500}; 0 means none at all)."""
+    subprocess.run(["import", "-window", "root", path], env=x_env, check=True, capture_output=True)
+    histogram = subprocess.run(["convert", path, "-format", "%c", "histogram:info:-"], capture_output=True,
+                               text=True, check=True).stdout
+    counts = {m.group(2).lower(): int(m.group(1))
+              for m in re.finditer(r"^\s*(\d+):.*#([0-9A-Fa-f]{6})", histogram, re.M)}
+    problems = []
+    for colour, least in wanted.items():
+        found = counts.get(colour.lower(), 0)
+        if (least == 0 and found) or found < least:
+            problems.append(f"{found} pixels of #{colour} on the screen, expected "
+                            f"{'none' if least == 0 else f'at least {least}'}")
+    return problems
+
+
 def has_field(paths, session, title):
     """The window of that title shows an enabled text field."""
     return any(w["title"] == title and any(c["class"].lower() == "edit" and c["visible"] and c["enabled"]
@@ -123,6 +140,15 @@ def run_step(paths, session, step, number, installer, temp_dir, values, director
             return not unmatched(shown, wanted)
         if not poll(all_shown, step.get("showWithin", WINDOW_DEADLINE), ended):
             problems.append(f"{label}: no window like {unmatched(shown, wanted)}; shown: {shown}")
+    if "screenColours" in step:
+        # Polled: the windows paint their icons a while after they show.
+        shot, found = os.path.join(directory, f"colours{number or ''}.png"), []
+
+        def coloured():
+            found[:] = colour_problems(x_env, step["screenColours"], shot)
+            return not found
+        if not poll(coloured, step.get("showWithin", WINDOW_DEADLINE), ended):
+            problems += [f"{label}: {p}" for p in found]
     if step.get("screenshot"):
         screenshot(x_env, "root" if step.get("windows", 1) > 1 else window,
                    os.path.join(directory, f"screenshot{number or ''}.png"))

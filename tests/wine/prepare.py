@@ -13,6 +13,7 @@ import struct
 import subprocess
 
 import http_server
+import icons
 import payload
 import runtimes
 import wine
@@ -29,6 +30,11 @@ def build_installer(paths, case, stub, directory, manifest):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
             f.write(content.encode("utf-8"))
+    for name, colour in case.get("iconFixtures", {}).items():
+        path = os.path.join(directory, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(icons.icon(colour))
     for name, size in case.get("randomFixtures", {}).items():
         path = os.path.join(directory, name)
         os.makedirs(os.path.dirname(path), exist_ok=True)

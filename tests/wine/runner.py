@@ -109,7 +109,8 @@ def run_case(paths, session, case, stub, directory, display=None):
             values = case_values(paths, case, installer, temp_dir, directory, bits, logs, held)
             run = checks.Observed(code, stdout, stderr, installer=installer, directory=directory, temp_dir=temp_dir,
                                   paths=paths, logs=logs, values=values, boxes=boxes, trace=trace,
-                                  install_started=install_started, held=held)
+                                  install_started=install_started, held=held, case=case, bits=bits,
+                                  session=session)
             problems += checks.problems(run, expect)
     if problems:
         raise Failure("; ".join(problems))

@@ -167,10 +167,20 @@ ARCHIVE = Object("an archive recipe", {
     "tool": Key(Choice("python"), "python: entries written by Python's tarfile; absent: GNU tar of a tree"),
     "runtime": Key(BOOL, "the test runtime's tree comes first (GNU tar: default true; python: default false)"),
     "files": Key(MapOf(STR), "GNU tar: more files of the tree, path to text"),
-    "members": Key(ListOf(STR), "GNU tar: the members named on its command line (default: the tree's top entries)"),
-    "tarOptions": Key(ListOf(STR), "GNU tar: more options"),
+    "members": Key(Either(ListOf(STR), Choice("files")),
+                   "GNU tar: the members named on its command line (default: the tree's top entries); "
+                   "producer: files, every file alone without directory entries"),
+    "tarOptions": Key(ListOf(STR), "GNU tar or a producer: more options"),
     "entries": Key(ListOf(ARCHIVE_ENTRY), "python: the entries, in order"),
-    "format": Key(Choice("gnu"), "python: GNU tar's format instead of ustar"),
+    "format": Key(Choice("gnu", "pax", "ustar"), "python: GNU tar's format instead of ustar; "
+                                                 "producer python: the tarfile format"),
+    "producer": Key(Choice("gnu", "bsdtar", "busybox", "python", "7zip"),
+                    "the tool that packs a source tree (runtimes.py), instead of tool"),
+    "tree": Key(ListOf(Choice("runtime", "names", "jdk")),
+                "producer: the source tree's parts: the test runtime, long, deep and non-ASCII names with a hard "
+                "link, the machine's OpenJDK home"),
+    "home": Key(STR, "producer: the tree lies in a top-level directory of this name"),
+    "gzipLevel": Key(INT, "gzip's compression level"),
     "writeTar": Key(PATCH, "python: [offset, hex bytes] written over the tar"),
     "writeGzip": Key(PATCH, "[offset, hex bytes] written over the compressed file"),
     "cutGzip": Key(INT, "keep only this many bytes of the compressed file"),
@@ -183,6 +193,7 @@ MANIFEST = Object("a builder manifest", {
     "wideRecords": Key(MapOf(STR), "wide records by name or id"),
     "files": Key(ListOf(Either(STR, MapOf(STR))), "the included files, relative to the case's directory"),
     "javaBlock": Key(STR, "the file appended for the Java side"),
+    "branding": Key(MapOf(STR), "the stub's icon, version strings and execution level (docs/manifest.md)"),
 })
 
 # The test runtime's scenario keys (tests/runtime/README.md).
@@ -226,6 +237,8 @@ STEP_KEYS = {
                        "windows that must show as described (tests/win/window_probe.cpp reads them)"),
     "showWithin": Key(NUMBER, "seconds the windows may take to show as described (default 30)"),
     "screenshot": Key(BOOL, "write screenshot<N>.png into the case's directory"),
+    "screenColours": Key(MapOf(INT), "per colour (rrggbb), the least pixels the display shows within showWithin; "
+                                     "0: none"),
     "partialDownload": Key(INT, "before the keys, wait until the work directory's jre.tar.gz.part holds this many "
                                 "bytes (0: exists)"),
     "type": Key(STR, "text typed into the step's window (given the X focus), then waited for in one of its fields"),
@@ -261,12 +274,18 @@ EXPECT = Object("the expectations", {
     "installStarted": Key(STR, "the InstallStarted value afterwards, as reg shows it (the case runs alone)"),
     "traceHas": Key(ListOf(STR), "texts Wine's process trace holds"),
     "traceLacks": Key(ListOf(STR), "texts Wine's process trace does not hold"),
+    "jreMatchesSource": Key(BOOL, "the unpacked jre holds exactly the files of the archive's source tree"),
+    "peChecks": Key(Object("the PE checks", {"level": Key(STR, "the execution level the manifest asks for")}),
+                    "the built file passes the stub's static checks (tests/static/check_stubs.py)"),
+    "versionInfo": Key(MapOf(STR), "the version resource exactly, as GetFileVersionInfoW reads it"),
+    "signs": Key(BOOL, "a signed copy of the built file verifies (osslsigncode)"),
 }, rules=(exclusive("stdout", "stdoutPattern"), exclusive("stderr", "stderrPattern")))
 
 CASE = Object("a case", {
     "name": Key(STR, "the case's name, unique in its table"),
     "manifest": Key(MANIFEST, "the builder manifest of the installer"),
     "fixtures": Key(MapOf(STR), "files written into the case's directory before the build, path to text"),
+    "iconFixtures": Key(MapOf(STR), "icon files of one colour (rrggbb) in several sizes (icons.py)"),
     "randomFixtures": Key(MapOf(INT), "files of that many pseudo-random bytes (seeded by the name)"),
     "installerName": Key(STR, "the installer's path in the case's directory (default installer.exe)"),
     "stubOnly": Key(BOOL, "the installer is the bare stub, without payload"),

@@ -1,5 +1,7 @@
 #include "builder/build.h"
 
+#include "builder/branding.h"
+
 #include "builder/input_file.h"
 #include "builder/output_file.h"
 #include "builder/payload_writer.h"
@@ -16,6 +18,7 @@ void buildLauncher(const BuildRequest& request) {
   std::string stubPath = chooseStub(request, manifest);
   std::vector<uint8_t> stub = readWholeFile(stubPath, "stub");
   checkStub(stub, stubPath);
+  stub = brandStub(stub, manifest.branding, stubPath);
   std::vector<uint8_t> records = encodeRecords(manifest);
   // Every input is refused before the output is started, not halfway.
   int64_t end = static_cast<int64_t>(stub.size() + records.size());

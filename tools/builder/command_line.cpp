@@ -8,12 +8,14 @@
 #include "builder/input_file.h"
 #include "builder/inspect.h"
 #include "builder/inspect_report.h"
+#include "builder/manifest_schema.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: ltrbuild build MANIFEST.json -o OUT.exe [--stub STUB.exe]\n"
-    "       ltrbuild inspect FILE.exe [--json] [--code-page N]\n";
+    "       ltrbuild inspect FILE.exe [--json] [--code-page N]\n"
+    "       ltrbuild schema [--reference]\n";
 
 class UsageError : public std::runtime_error {
  public:
@@ -103,6 +105,19 @@ int inspect(const std::vector<std::string>& arguments, std::ostream& out, std::o
   }
 }
 
+// The manifest's JSON Schema, or its reference page in Markdown.
+int schema(const std::vector<std::string>& arguments, std::ostream& out) {
+  Arguments walk(arguments);
+  bool reference = false;
+  for (std::string argument; walk.next(&argument);) {
+    if (argument != "--reference") throw UsageError("unknown option " + argument);
+    reference = true;
+  }
+  nlohmann::ordered_json document = manifestSchema();
+  out << (reference ? manifestReference(document) : document.dump(1) + "\n");
+  return 0;
+}
+
 }  // namespace
 
 int runCommandLine(const std::vector<std::string>& arguments, const std::string& defaultStub, std::ostream& out,
@@ -115,6 +130,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const std::string&
     }
     if (command == "build") return build(arguments, defaultStub);
     if (command == "inspect") return inspect(arguments, out, err);
+    if (command == "schema") return schema(arguments, out);
     throw UsageError(command.empty() ? "no command given" : "unknown command " + command);
   } catch (const UsageError& error) {
     err << "ltrbuild: " << error.what() << "\n" << kUsage;

@@ -2,17 +2,16 @@
 
 #include <errno.h>
 #include <string.h>
-#include <sys/stat.h>
 
 #include "builder/builder_error.h"
+#include "builder/system_files.h"
 
 InputFile::InputFile(const std::string& path, const std::string& role) : path_(path), role_(role) {
-  file_ = fopen(path.c_str(), "rb");
+  file_ = openForReading(path);
   if (!file_) fail(strerror(errno));
-  struct stat status;
-  if (fstat(fileno(file_), &status) != 0) fail(strerror(errno));
-  if (!S_ISREG(status.st_mode)) fail("not a regular file");
-  size_ = status.st_size;
+  int regular = regularFileSize(file_, &size_);
+  if (regular < 0) fail(strerror(errno));
+  if (regular == 0) fail("not a regular file");
 }
 
 InputFile::~InputFile() {

@@ -1,8 +1,5 @@
 #include "builder/manifest.h"
 
-#include <locale.h>
-#include <wctype.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <limits>
@@ -11,7 +8,10 @@
 #include "builder/builder_error.h"
 #include "builder/code_page.h"
 #include "builder/input_file.h"
+#include "builder/nearest_name.h"
+#include "builder/record_docs.h"
 #include "builder/record_names.h"
+#include "builder/system_files.h"
 #include "core/included_names.h"
 #include "core/record_ids.h"
 
@@ -22,12 +22,38 @@ namespace {
 std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 std::string resolve(const std::string& directory, const std::string& path) {
-  return (std::filesystem::path(directory) / path).string();
+  return (std::filesystem::u8path(directory) / std::filesystem::u8path(path)).u8string();
 }
 
-const json& requireType(const json& value, json::value_t type, const char* key, const char* what) {
-  if (value.type() != type) throw BuilderError(std::string("manifest key \"") + key + "\" must be " + what);
+// The manifest's own keys, in the order the schema lists them.
+const std::vector<std::string>& manifestKeys() {
+  static const std::vector<std::string> keys = {"$schema", "stub", "codePage", "records", "wideRecords",
+                                                "files", "javaBlock", "branding"};
+  return keys;
+}
+
+// How a JSON value is named in messages: "true", "1.5", "an array", ...
+std::string described(const json& value) {
+  if (value.is_array()) return "an array";
+  if (value.is_object()) return "an object";
+  std::string text = value.dump();
+  return text.size() > 40 ? text.substr(0, 37) + "..." : text;
+}
+
+const json& requireType(const json& value, json::value_t type, const std::string& path, const char* what) {
+  if (value.type() != type) throw BuilderError(path + ": must be " + what + ", not " + described(value));
   return value;
+}
+
+std::string unknownKey(const std::string& key, const std::string& place, const std::vector<std::string>& known) {
+  return "unknown key '" + key + "' in " + place + didYouMean(key, known);
+}
+
+std::vector<std::string> namesOfKind(RecordKind kind) {
+  std::vector<std::string> names;
+  for (const RecordDoc& doc : recordDocs())
+    if (doc.kind == kind) names.push_back(doc.name);
+  return names;
 }
 
 bool parseDecimalId(const std::string& key, int32_t* id) {
@@ -45,7 +71,7 @@ bool parseDecimalId(const std::string& key, int32_t* id) {
   return true;
 }
 
-int32_t recordId(const std::string& key, RecordKind kind, const char* listKey) {
+int32_t recordId(const std::string& key, RecordKind kind) {
   int32_t id = 0;
   if (parseDecimalId(key, &id)) return id;
   if (auto named = recordIdForName(kind, key)) return *named;
@@ -53,39 +79,53 @@ int32_t recordId(const std::string& key, RecordKind kind, const char* listKey) {
   if (recordIdForName(other, key))
     throw BuilderError(inQuotes(key) + " is " + (other == RecordKind::wide ? "a wide" : "an 8-bit") +
                        " record; it belongs in " + (other == RecordKind::wide ? "\"wideRecords\"" : "\"records\""));
-  throw BuilderError("unknown record name " + inQuotes(key) + " in " + inQuotes(listKey));
+  std::string hint = didYouMean(key, namesOfKind(kind));
+  if (hint.empty()) hint = didYouMean(key, namesOfKind(other));
+  throw BuilderError("unknown record '" + key + "'" + hint);
 }
 
-std::string recordText(const json& value, RecordKind kind, int32_t id) {
+bool isDecimal(const std::string& text) {
+  size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+  return first < text.size() && text.size() <= 12 &&
+         std::all_of(text.begin() + first, text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The record's text, after checking the value against what the record takes.
+std::string recordText(const json& value, RecordKind kind, int32_t id, const std::string& path) {
+  const RecordDoc* doc = recordDoc(kind, id);
+  if (doc && doc->value != RecordValue::text) {
+    int64_t lowest = doc->value == RecordValue::size ? 0 : std::numeric_limits<int32_t>::min();
+    int64_t number;
+    if (value.is_number_integer())
+      number = value.is_number_unsigned() && value.get<uint64_t>() > uint64_t{INT64_MAX} ? INT64_MAX : value.get<int64_t>();
+    else if (value.is_string() && isDecimal(value.get<std::string>()))
+      number = std::stoll(value.get<std::string>());
+    else
+      throw BuilderError(path + ": must be an integer, not " + described(value));
+    if (number < lowest || number > std::numeric_limits<int32_t>::max())
+      throw BuilderError(path + ": must be from " + std::to_string(lowest) + " to " +
+                         std::to_string(std::numeric_limits<int32_t>::max()) + ", not " + std::to_string(number));
+    return std::to_string(number);
+  }
   if (value.is_string()) return value.get<std::string>();
   if (value.is_number_integer()) return value.dump();
-  std::string found = value.is_array() ? "an array" : value.is_object() ? "an object" : value.dump();
-  throw BuilderError(describeRecord(kind, id) + ": the value must be a string or an integer, not " + found);
+  throw BuilderError(path + ": must be a string or an integer, not " + described(value));
 }
 
 std::vector<TextRecord> parseRecords(const json& list, RecordKind kind, const char* listKey) {
   requireType(list, json::value_t::object, listKey, "an object");
   std::vector<TextRecord> records;
   for (const auto& [key, value] : list.items()) {
-    int32_t id = recordId(key, kind, listKey);
+    int32_t id = recordId(key, kind);
     if (kind == RecordKind::eightBit && (id == kRecord_includedFileCount || id == kRecord_includedFileNames))
       throw BuilderError(describeRecord(kind, id) + " is written from \"files\"; the manifest must not set it");
-    records.push_back({id, recordText(value, kind, id)});
+    records.push_back({id, recordText(value, kind, id, std::string(listKey) + "." + key)});
   }
   std::stable_sort(records.begin(), records.end(), [](const TextRecord& a, const TextRecord& b) { return a.id < b.id; });
   for (size_t i = 1; i < records.size(); ++i)
     if (records[i].id == records[i - 1].id)
       throw BuilderError(describeRecord(kind, records[i].id) + " is given twice in " + inQuotes(listKey));
   return records;
-}
-
-// Windows compares file names through its Unicode upper-case table; the
-// C.UTF-8 locale carries the same simple mappings. Without that locale,
-// ASCII folding still catches the usual clash.
-char32_t windowsUpper(char32_t c) {
-  static locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-  if (unicode) return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), unicode));
-  return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
 }
 
 void checkFileName(const std::string& name, const std::string& path) {
@@ -105,24 +145,26 @@ void checkFileName(const std::string& name, const std::string& path) {
 }
 
 IncludedFile parseFile(const json& entry, size_t number, const std::string& directory) {
-  std::string where = "\"files\" entry " + std::to_string(number);
+  std::string where = "files[" + std::to_string(number - 1) + "]";
   std::string path;
   std::string name;
   bool named = false;
   if (entry.is_string()) {
     path = entry.get<std::string>();
-  } else if (entry.is_object() && entry.contains("path") && entry["path"].is_string()) {
+  } else if (entry.is_object()) {
     for (const auto& [key, value] : entry.items()) {
-      if (key != "path" && key != "name") throw BuilderError(where + " has an unknown key " + inQuotes(key));
-      if (!value.is_string()) throw BuilderError(where + ": " + inQuotes(key) + " must be a string");
+      if (key != "path" && key != "name") throw BuilderError(unknownKey(key, where, {"path", "name"}));
+      requireType(value, json::value_t::string, where + "." + key, "a string");
     }
+    if (!entry.contains("path")) throw BuilderError(where + ": must have a \"path\"");
     path = entry["path"].get<std::string>();
     named = entry.contains("name");
     if (named) name = entry["name"].get<std::string>();
   } else {
-    throw BuilderError(where + " must be a path or an object with \"path\" and an optional \"name\"");
+    throw BuilderError(where + ": must be a path or an object with \"path\" and an optional \"name\", not " +
+                       described(entry));
   }
-  if (!named) name = std::filesystem::path(path).filename().string();
+  if (!named) name = std::filesystem::u8path(path).filename().u8string();
   checkFileName(name, path);
   return {name, resolve(directory, path)};
 }
@@ -145,6 +187,21 @@ std::vector<IncludedFile> parseFiles(const json& list, const std::string& direct
   return files;
 }
 
+Branding parseBranding(const json& object, const std::string& directory) {
+  requireType(object, json::value_t::object, "branding", "an object");
+  std::vector<std::string> keys;
+  for (const BrandingField& field : brandingFields()) keys.push_back(field.key);
+  Branding branding;
+  for (const auto& [key, value] : object.items()) {
+    std::string where = "branding." + key;
+    if (std::find(keys.begin(), keys.end(), key) == keys.end()) throw BuilderError(unknownKey(key, "branding", keys));
+    requireType(value, json::value_t::string, where, "a string");
+    setBrandingField(branding, key, value.get<std::string>(), where);
+  }
+  if (!branding.icon.empty()) branding.icon = resolve(directory, branding.icon);
+  return branding;
+}
+
 }  // namespace
 
 Manifest parseManifest(std::string_view text, const std::string& directory) {
@@ -164,11 +221,13 @@ Manifest parseManifest(std::string_view text, const std::string& directory) {
 
   Manifest manifest;
   for (const auto& [key, value] : root.items()) {
-    if (key == "stub") {
+    if (key == "$schema") {
+      requireType(value, json::value_t::string, "$schema", "a string");
+    } else if (key == "stub") {
       manifest.stub = resolve(directory, requireType(value, json::value_t::string, "stub", "a string").get<std::string>());
     } else if (key == "codePage") {
       if (!value.is_number_integer() || value.get<int64_t>() < 1 || value.get<int64_t>() > 65535)
-        throw BuilderError("manifest key \"codePage\" must be a code page number from 1 to 65535");
+        throw BuilderError("codePage: must be a code page number from 1 to 65535, not " + described(value));
       manifest.codePage = value.get<int>();
     } else if (key == "records") {
       manifest.records = parseRecords(value, RecordKind::eightBit, "records");
@@ -176,11 +235,13 @@ Manifest parseManifest(std::string_view text, const std::string& directory) {
       manifest.wideRecords = parseRecords(value, RecordKind::wide, "wideRecords");
     } else if (key == "files") {
       manifest.files = parseFiles(value, directory);
+    } else if (key == "branding") {
+      manifest.branding = parseBranding(value, directory);
     } else if (key == "javaBlock") {
       manifest.javaBlock =
           resolve(directory, requireType(value, json::value_t::string, "javaBlock", "a string").get<std::string>());
     } else {
-      throw BuilderError("unknown manifest key " + inQuotes(key));
+      throw BuilderError("unknown manifest key '" + key + "'" + didYouMean(key, manifestKeys()));
     }
   }
   return manifest;
@@ -189,5 +250,5 @@ Manifest parseManifest(std::string_view text, const std::string& directory) {
 Manifest loadManifest(const std::string& path) {
   std::vector<uint8_t> bytes = readWholeFile(path, "manifest");
   return parseManifest(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                       std::filesystem::path(path).parent_path().string());
+                       std::filesystem::u8path(path).parent_path().u8string());
 }

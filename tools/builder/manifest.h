@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "builder/branding.h"
+
 struct TextRecord {
   int32_t id;
   std::string text;  // UTF-8
@@ -25,6 +27,7 @@ struct Manifest {
   std::vector<TextRecord> wideRecords;  // sorted by id
   std::vector<IncludedFile> files;      // in storage order
   std::string javaBlock;                // empty when there is none
+  Branding branding;                    // the icon path resolved
 };
 
 // Throw BuilderError for anything a build would have to guess about.

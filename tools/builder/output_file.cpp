@@ -1,38 +1,29 @@
 #include "builder/output_file.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "builder/builder_error.h"
+#include "builder/system_files.h"
 
 OutputFile::OutputFile(const std::string& path) : path_(path) {
-  std::filesystem::path target(path);
-  std::string prefix = (target.parent_path() / ("." + target.filename().string() + ".")).string();
-  int descriptor = -1;
-  for (unsigned attempt = 0; descriptor < 0; ++attempt) {
-    temporary_ = prefix + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
-    descriptor = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor < 0 && errno != EEXIST) {
+  std::filesystem::path target = std::filesystem::u8path(path);
+  std::string prefix = (target.parent_path() / std::filesystem::u8path("." + target.filename().u8string() + ".")).u8string();
+  for (unsigned attempt = 0; !file_; ++attempt) {
+    temporary_ = prefix + std::to_string(processNumber()) + "-" + std::to_string(attempt) + ".tmp";
+    file_ = createNewFile(temporary_);
+    if (!file_ && errno != EEXIST) {
       temporary_.clear();
       fail();
     }
-  }
-  file_ = fdopen(descriptor, "wb");
-  if (!file_) {
-    int error = errno;
-    close(descriptor);
-    errno = error;
-    fail();
   }
 }
 
 OutputFile::~OutputFile() {
   if (file_) fclose(file_);
-  if (!committed_ && !temporary_.empty()) unlink(temporary_.c_str());
+  if (!committed_ && !temporary_.empty()) removeFile(temporary_);
 }
 
 void OutputFile::write(const void* data, size_t size) {
@@ -40,12 +31,12 @@ void OutputFile::write(const void* data, size_t size) {
 }
 
 void OutputFile::commit() {
-  bool flushed = fflush(file_) == 0 && fsync(fileno(file_)) == 0;
+  bool flushed = syncFile(file_);
   int error = errno;
   bool closed = fclose(file_) == 0;
   file_ = nullptr;
   if (!flushed) errno = error;
-  if (!flushed || !closed || rename(temporary_.c_str(), path_.c_str()) != 0) fail();
+  if (!flushed || !closed || !replaceFile(temporary_, path_)) fail();
   committed_ = true;
 }
 
