@@ -27,7 +27,8 @@ void closeTarArchive(TarArchive* archive);
 
 // The current directory, kept to go back to after the reading.
 bool saveTarDirectory(char* buffer, size_t capacity);
-void enterTarDirectory(const char* directory);
+// False when the directory cannot be entered: nothing may land elsewhere.
+bool enterTarDirectory(const char* directory);
 
 // An existing directory is fine; the result is not used.
 void makeTarDirectory(const char* name);

@@ -148,8 +148,9 @@ bool extractTarEntry(TarArchive* archive, const char* path, int32_t size, const 
     }
   }
   if (!closeTarFile(file) || failed) {
+    // A write that fails is most likely a full disk, not a damaged archive.
     logError("stream error");
-    return false;
+    return fail(failure, FailureKind::extractionWrite);
   }
   if (copied >= size) return true;
   logError("sizes don't match: %d, %d", copied, size);
@@ -336,7 +337,12 @@ bool untarRuntime(const char* archivePath, const char* destinationDir, const Pro
     logError("untaring JRE was unsuccessful");
     return false;
   }
-  enterTarDirectory(destinationDir);
+  if (!enterTarDirectory(destinationDir)) {
+    logError("Could not change to %s", destinationDir);
+    closeTarArchive(archive);
+    logError("untaring JRE was unsuccessful");
+    return false;
+  }
   resetReader();
   bool result = readEntries(archive, progress, totalSize, failure);
   resetReader();

@@ -13,6 +13,7 @@
 #include "core/record_ids.h"
 #include "core/tar_reader.h"
 #include "core/text.h"
+#include "launch/cleanup.h"
 #include "launch/pack200.h"
 #include "launch/search_sequence.h"
 #include "platform/owned_win.h"
@@ -38,6 +39,16 @@ OWN_FRAME void includedRuntimeHome(Text& home) {
   if (entries == 1 && !PathBuilder(home).add("jre").join(only).whole()) copyText(home, sizeof home, "jre");
 }
 
+// A full disk stays full unless the half-unpacked runtime and its archive go.
+void removeUnpackedRuntime() {
+  Text directory;
+  if (_fullpath(directory, "jre", sizeof directory)) {
+    logMessage("removing %s", directory);
+    removeDirectoryTree(directory);
+  }
+  remove("jre.tar.gz");
+}
+
 }  // namespace
 
 bool unpackIncludedRuntime(LaunchContext& context, const Progress* progress) {
@@ -46,6 +57,7 @@ bool unpackIncludedRuntime(LaunchContext& context, const Progress* progress) {
   if (_mkdir("jre") != 0) logError("Could not create JRE dir");
   if (!untarRuntime("jre.tar.gz", "jre", progress, configInt(context.config, kRecord_includedJreSize),
                     context.failure)) {
+    if (context.failure.kind == FailureKind::extractionWrite) removeUnpackedRuntime();
     if (stopped(context)) return false;
     logError("Could not untar JRE");
     return fail(context.failure, FailureKind::bundledRuntimeCorrupted);

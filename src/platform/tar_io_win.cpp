@@ -66,7 +66,7 @@ bool saveTarDirectory(char* buffer, size_t capacity) {
   return _getcwd(buffer, static_cast<int>(capacity)) != nullptr;
 }
 
-void enterTarDirectory(const char* directory) { _chdir(directory); }
+bool enterTarDirectory(const char* directory) { return _chdir(directory) == 0; }
 
 void makeTarDirectory(const char* name) {
   if (widePath(name, entryPath)) CreateDirectoryW(entryPath, nullptr);

@@ -22,6 +22,7 @@ struct State {
   size_t failReadAt = std::string::npos;
   std::string failCreate;
   size_t writeLimit = std::string::npos;
+  bool failEnter = false;
   std::string current = "D:\\work";
   std::map<std::string, std::string> files;
   std::set<std::string> directories;
@@ -76,6 +77,7 @@ void failOpen() { state().failOpen = true; }
 void failReadAt(size_t offset) { state().failReadAt = offset; }
 void failCreate(const std::string& name) { state().failCreate = name; }
 void failWritesBeyond(size_t bytes) { state().writeLimit = bytes; }
+void failEnter() { state().failEnter = true; }
 const std::map<std::string, std::string>& files() { return state().files; }
 const std::set<std::string>& directories() { return state().directories; }
 std::string currentDirectory() { return state().current; }
@@ -122,11 +124,10 @@ bool saveTarDirectory(char* buffer, size_t capacity) {
   return true;
 }
 
-void enterTarDirectory(const char* directory) {
-  if (directory[0] && directory[1] == ':')
-    state().current = directory;
-  else
-    state().current = below(directory);
+bool enterTarDirectory(const char* directory) {
+  if (state().failEnter) return false;
+  state().current = directory[0] && directory[1] == ':' ? std::string(directory) : below(directory);
+  return true;
 }
 
 void makeTarDirectory(const char* name) {

@@ -20,6 +20,8 @@ void failReadAt(size_t offset);
 void failCreate(const std::string& name);
 // Writes fail once a file holds this many bytes.
 void failWritesBeyond(size_t bytes);
+// The destination directory cannot be entered (a file stands where it would be).
+void failEnter();
 
 // Keyed by the path below the directory the reader entered.
 const std::map<std::string, std::string>& files();

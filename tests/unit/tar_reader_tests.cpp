@@ -186,10 +186,20 @@ TEST_F(TarReader, StreamErrors) {
   EXPECT_EQ(log(), "ERROR: gzread failed\nERROR: untaring JRE was unsuccessful\n");
 
   SetUp();
+  tar_memory::failEnter();
+  EXPECT_FALSE(untar(file("a", "x") + end()));
+  EXPECT_EQ(failure_.kind, FailureKind::none) << "a damaged runtime, as the caller tells it";
+  EXPECT_TRUE(tar_memory::files().empty()) << "nothing lands beside the destination";
+  EXPECT_EQ(tar_memory::currentDirectory(), "D:\\work");
+  EXPECT_EQ(log(), "ERROR: Could not change to jre\nERROR: untaring JRE was unsuccessful\n");
+}
+
+TEST_F(TarReader, AFailedWriteIsAFullDiskNotADamagedArchive) {
   tar_memory::failWritesBeyond(40000);
-  EXPECT_FALSE(untar(file("big", std::string(70000, 'b')) + end()));
-  EXPECT_EQ(log(), "extracting big (size 70000)\nERROR: stream error\nERROR: extract file failed\n"
-                   "ERROR: untaring JRE was unsuccessful\n");
+  EXPECT_FALSE(untar(file("big", std::string(70000, 'b')) + file("after", "x") + end()));
+  EXPECT_EQ(failure_.kind, FailureKind::extractionWrite);
+  EXPECT_EQ(tar_memory::files().count("D:\\work\\jre\\after"), 0u) << "the reading stops at the failed write";
+  EXPECT_EQ(log(), "extracting big (size 70000)\nERROR: stream error\n");
 }
 
 TEST_F(TarReader, ATargetThatCannotBeCreatedStopsTheLaunchWithTheLiteralName) {

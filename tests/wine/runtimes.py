@@ -84,8 +84,9 @@ def _python_archive(recipe, build, bits):
 
 
 def _gnu_archive(recipe, build, bits, work):
-    """GNU tar of a tree: the test runtime (unless "runtime" is false) and
-    "files" (path: text), in the order tar walks them."""
+    """GNU tar of a tree: the test runtime (unless "runtime" is false),
+    "files" (path: text) and "zeroFiles" (path: size), in the order tar
+    walks them."""
     tree = os.path.join(work, "archive-tree")
     shutil.rmtree(tree, ignore_errors=True)
     os.makedirs(tree)
@@ -96,6 +97,11 @@ def _gnu_archive(recipe, build, bits, work):
         os.makedirs(os.path.dirname(target), exist_ok=True)
         with open(target, "w", encoding="utf-8") as f:
             f.write(text)
+    for path, size in recipe.get("zeroFiles", {}).items():
+        target = os.path.join(tree, path)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        with open(target, "wb") as f:
+            f.truncate(size)
     members = recipe.get("members", sorted(os.listdir(tree)))
     command = ["tar", "-cf", "-", "-C", tree] + recipe.get("tarOptions", []) + (members or ["--files-from=/dev/null"])
     return subprocess.run(command, check=True, capture_output=True).stdout

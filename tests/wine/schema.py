@@ -167,6 +167,7 @@ ARCHIVE = Object("an archive recipe", {
     "tool": Key(Choice("python"), "python: entries written by Python's tarfile; absent: GNU tar of a tree"),
     "runtime": Key(BOOL, "the test runtime's tree comes first (GNU tar: default true; python: default false)"),
     "files": Key(MapOf(STR), "GNU tar: more files of the tree, path to text"),
+    "zeroFiles": Key(MapOf(INT), "GNU tar: more files of the tree, path to a size in zero bytes"),
     "members": Key(Either(ListOf(STR), Choice("files")),
                    "GNU tar: the members named on its command line (default: the tree's top entries); "
                    "producer: files, every file alone without directory entries"),
